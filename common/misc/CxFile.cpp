@@ -1,0 +1,135 @@
+#include "misc/CxFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <bit>
+#include <cstring>
+
+static_assert(std::endian::native == std::endian::little, "the exchange files are little-endian");
+
+bool CxFile::Open(const std::string& path, const char* mode, bool ownerOnly) {
+  Close();
+  if (path.empty() || !mode || !*mode) return false;
+  if (ownerOnly && mode[0] != 'r') {
+    int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode[0] == 'a' ? O_APPEND : O_TRUNC);
+    int fd = ::open(path.c_str(), flags, 0600);
+    if (fd < 0) return false;
+    ::fchmod(fd, 0600);
+    file_ = ::fdopen(fd, mode);
+    if (!file_) ::close(fd);
+  } else {
+    file_ = std::fopen(path.c_str(), mode);
+  }
+  failed_ = false;
+  return file_ != nullptr;
+}
+
+void CxFile::Close() {
+  if (file_) std::fclose(file_);
+  file_ = nullptr;
+}
+
+bool CxFile::ReadBytes(void* data, std::size_t size) {
+  if (!file_) return false;
+  if (size == 0) return !failed_;
+  if (std::fread(data, 1, size, file_) != size) failed_ = true;
+  return !failed_;
+}
+
+bool CxFile::WriteBytes(const void* data, std::size_t size) {
+  if (!file_) return false;
+  if (size && std::fwrite(data, 1, size, file_) != size) failed_ = true;
+  return !failed_;
+}
+
+bool CxFile::Skip(std::size_t size) {
+  char scratch[4096];
+  while (size > 0) {
+    std::size_t n = size < sizeof scratch ? size : sizeof scratch;
+    if (!ReadBytes(scratch, n)) return false;
+    size -= n;
+  }
+  return true;
+}
+
+bool CxFile::ReadInt32(std::int32_t& value) {
+  return ReadBytes(&value, 4);
+}
+bool CxFile::ReadUInt32(std::uint32_t& value) {
+  return ReadBytes(&value, 4);
+}
+bool CxFile::ReadDouble(double& value) {
+  return ReadBytes(&value, 8);
+}
+bool CxFile::ReadBool32(bool& value) {
+  std::int32_t v = 0;
+  bool ok = ReadInt32(v);
+  value = v != 0;
+  return ok;
+}
+
+bool CxFile::ReadText(std::string& text, std::size_t maxBytes, std::int32_t* length) {
+  text.clear();
+  std::int32_t n = 0;
+  if (length) *length = 0;
+  if (!ReadInt32(n)) return false;
+  if (length) *length = n;
+  if (n < 0) {
+    failed_ = true;
+    return false;
+  }
+  auto total = static_cast<std::size_t>(n);
+  std::size_t keep = total < maxBytes ? total : maxBytes;
+  // Never trust the length for an allocation: read in chunks, so a lying length ends at EOF.
+  char chunk[4096];
+  std::size_t left = keep;
+  while (left > 0) {
+    std::size_t step = left < sizeof chunk ? left : sizeof chunk;
+    if (!ReadBytes(chunk, step)) return false;
+    text.append(chunk, step);
+    left -= step;
+  }
+  if (!Skip(total - keep)) return false;
+  if (keep < total || text.find('\0') != std::string::npos)
+    text = std::string(Utf8Prefix(text, maxBytes));
+  return true;
+}
+
+bool CxFile::ReadText(char* buffer, std::size_t capacity, std::int32_t* length) {
+  if (!buffer || capacity == 0) return false;
+  std::string s;
+  bool ok = ReadText(s, capacity - 1, length);
+  Utf8CopyTo(buffer, capacity, s);
+  return ok;
+}
+
+bool CxFile::WriteInt32(std::int32_t value) {
+  return WriteBytes(&value, 4);
+}
+bool CxFile::WriteUInt32(std::uint32_t value) {
+  return WriteBytes(&value, 4);
+}
+bool CxFile::WriteBool32(bool value) {
+  return WriteInt32(value ? 1 : 0);
+}
+bool CxFile::WriteDouble(double value) {
+  return WriteBytes(&value, 8);
+}
+
+bool CxFile::WriteText(std::string_view text) {
+  if (text.size() > 0x7FFFFFFF) return false;
+  return WriteInt32(static_cast<std::int32_t>(text.size())) && WriteBytes(text.data(), text.size());
+}
+
+bool CxFile::WriteLine(std::string_view text) {
+  return WriteBytes(text.data(), text.size()) && WriteBytes("\r\n", 2);
+}
+
+std::int64_t CxFile::FileSize(const std::string& path) {
+  if (path.empty()) return -1;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+  return static_cast<std::int64_t>(st.st_size);
+}

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds everything and runs the main job.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+cmake --preset release
+cmake --build --preset release
+bin=build/release/bin
+echo "== Settings of this user's data folder"
+"$bin/quillmove-cli" settings
+echo "== Comparing the bundled sample contacts with the sample account"
+"$bin/quillmove-cli" compare contacts tests/data/cli/source-contacts.jsonl tests/data/cli/target-contacts.jsonl

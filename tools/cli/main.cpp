@@ -1,0 +1,38 @@
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/Commands.h"
+
+namespace {
+
+void Usage() {
+  std::fprintf(
+      stderr,
+      "usage: quillmove-cli COMMAND ...\n"
+      "  compare contacts|calendar|tasks|notes SOURCE.jsonl TARGET.jsonl [--linear] [--time]\n"
+      "  settings\n"
+      "  generate contacts|calendar|tasks|notes COUNT [--seed N] [--pool N] [--keys N]\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    Usage();
+    return 2;
+  }
+  std::string command = argv[1];
+  std::vector<std::string> args(argv + 2, argv + argc);
+  try {
+    if (command == "compare") return CompareCommand(args);
+    if (command == "settings") return SettingsCommand(args);
+    if (command == "generate") return GenerateCommand(args);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "quillmove-cli: %s\n", e.what());
+    return 1;
+  }
+  Usage();
+  return 2;
+}
