@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -57,6 +58,10 @@ class TextStorage {
   char* block_ = nullptr;
 };
 
+inline std::ostream& operator<<(std::ostream& os, const TextStorage& t) {
+  return os << t.view();
+}
+
 // A text field of width N: holds at most N-1 bytes, as a char[N] with its terminator would.
 template <std::size_t N>
 class FixedText : public TextStorage {
@@ -82,6 +87,9 @@ class FixedText : public TextStorage {
 
   friend bool operator==(const FixedText& a, const FixedText& b) { return a.view() == b.view(); }
   friend bool operator==(const FixedText& a, std::string_view b) { return a.view() == b; }
+  friend bool operator==(const FixedText& a, const char* b) {
+    return a.view() == std::string_view(b);
+  }
 };
 
 // A type-erased handle on one text field, for code that walks fields by code.

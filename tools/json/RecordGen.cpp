@@ -12,17 +12,26 @@ class Gen {
   Gen(const RecordGenOptions& o, std::size_t count)
       : rng_(o.seed), pool_(o.pool), keys_(o.distinctKeys ? o.distinctKeys : count / 3 + 1) {}
 
+  // Draws the key of the next record; Key() and Small() spell from it.
+  void NextRecord() {
+    key_ = Pick(keys_);
+    // Most records with one key agree in their compared fields too, so "same" is common.
+    derived_ = !Chance(3);
+  }
   // A key word from the shared vocabulary, in one of its spellings.
   std::string Key(const char* prefix) {
-    std::uint64_t k = Pick(keys_);
+    std::uint64_t k = Chance(7) ? Pick(keys_) : key_;
     if (Chance(5)) return "";
     std::string s = prefix + std::to_string((k * 2654435761u + pool_) % 1000003u);
     return Vary(s);
   }
   // A compared value from a small vocabulary, so counterparts agree often.
   std::string Small(const char* prefix, int size) {
-    if (Chance(20)) return "";
-    return Vary(prefix + std::to_string(Pick(static_cast<std::uint64_t>(size))));
+    if (!derived_ && Chance(20)) return "";
+    std::uint64_t v = derived_ ? (key_ * 31 + static_cast<std::uint64_t>(prefix[0])) %
+                                     static_cast<std::uint64_t>(size)
+                               : Pick(static_cast<std::uint64_t>(size));
+    return Vary(prefix + std::to_string(v));
   }
   std::string Vary(std::string s) {
     if (s.empty()) return s;
@@ -48,6 +57,8 @@ class Gen {
   std::mt19937_64 rng_;
   std::uint32_t pool_;
   std::uint64_t keys_;
+  std::uint64_t key_ = 0;
+  bool derived_ = false;
 };
 
 SYSTEMTIME Time(Gen& g) {
@@ -65,6 +76,7 @@ std::vector<CommonContact> GenerateContacts(std::size_t count, const RecordGenOp
   Gen g(o, count);
   std::vector<CommonContact> out(count);
   for (CommonContact& c : out) {
+    g.NextRecord();
     c.FirstName = g.Key("first");
     c.LastName = g.Key("Last");
     c.Email1 = g.Key("mail");
@@ -84,6 +96,7 @@ std::vector<CommonEvent> GenerateEvents(std::size_t count, const RecordGenOption
   Gen g(o, count);
   std::vector<CommonEvent> out(count);
   for (CommonEvent& e : out) {
+    g.NextRecord();
     e.Subject = g.Key("meeting ");
     e.Start = Time(g);
     e.End = e.Start;
@@ -99,6 +112,7 @@ std::vector<CommonTask> GenerateTasks(std::size_t count, const RecordGenOptions&
   Gen g(o, count);
   std::vector<CommonTask> out(count);
   for (CommonTask& t : out) {
+    g.NextRecord();
     t.Subject = g.Key("task ");
     t.Importance = static_cast<std::int32_t>(g.Pick(3));
     t.Note = g.Small("details ", 3);
@@ -110,6 +124,7 @@ std::vector<CommonNote> GenerateNotes(std::size_t count, const RecordGenOptions&
   Gen g(o, count);
   std::vector<CommonNote> out(count);
   for (CommonNote& n : out) {
+    g.NextRecord();
     n.Title = g.Key("note ");
     n.Body = g.Small("body\r\n", 4);
   }
