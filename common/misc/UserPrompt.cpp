@@ -23,4 +23,6 @@ UserPrompt& TheUserPrompt() {
   return p ? *p : g_logging;
 }
 
-void SetUserPrompt(UserPrompt* prompt) { g_prompt.store(prompt); }
+void SetUserPrompt(UserPrompt* prompt) {
+  g_prompt.store(prompt);
+}
