@@ -1,5 +1,7 @@
 #include "google/GoogleContact.h"
 
+#include "google/GDataFields.h"
+
 #include <atomic>
 #include <type_traits>
 
@@ -8,88 +10,6 @@
 #include "misc/RecordStatus.h"
 
 namespace {
-
-template <class T>
-struct IsText : std::false_type {};
-template <std::size_t N>
-struct IsText<FixedText<N>> : std::true_type {};
-
-// Every field of the data-file record in file order; the reader and the writer walk the same list.
-template <class R, class V>
-void VisitFileFields(R& r, V&& v) {
-  v(r.RecordTag);
-  v(r.ChangeState);
-  v(r.Action);
-  v(r.FirstName);
-  v(r.MiddleName);
-  v(r.LastName);
-  v(r.DisplayName);
-  v(r.NickName);
-  v(r.CompanyName);
-  v(r.JobTitle);
-  v(r.EmailType);
-  v(r.Email);
-  v(r.PrimaryEmail);
-  v(r.AddressType);
-  v(r.FormattedAddress);
-  v(r.City);
-  v(r.State);
-  v(r.Country);
-  v(r.PostalCode);
-  v(r.Street);
-  v(r.PoBox);
-  v(r.Neighborhood);
-  v(r.PhoneType);
-  v(r.Phone);
-  v(r.PrimaryPhone);
-  v(r.WebSiteType);
-  v(r.WebSite);
-  v(r.PrimaryWebSite);
-  v(r.ImType);
-  v(r.Im);
-  v(r.PrimaryIm);
-  v(r.CustomLabel);
-  v(r.CustomValue);
-  v(r.DateType);
-  v(r.Date);
-  v(r.RelationType);
-  v(r.Relation);
-  v(r.PassThrough);
-  v(r.Note);
-  v(r.Groups);
-  v(r.CreationTime);
-  v(r.LastModificationTime);
-}
-
-struct FieldReader {
-  CxFile& f;
-  bool ok = true;
-  void operator()(std::int32_t& v) { ok = ok && f.ReadInt32(v); }
-  void operator()(OleDate& v) { ok = ok && f.ReadDouble(v.value); }
-  template <std::size_t N>
-  void operator()(FixedText<N>& v) {
-    ok = ok && f.ReadText(v);
-  }
-  template <class T, std::size_t N>
-  void operator()(std::array<T, N>& a) {
-    for (T& e : a) (*this)(e);
-  }
-};
-
-struct FieldWriter {
-  CxFile& f;
-  bool ok = true;
-  void operator()(const std::int32_t& v) { ok = ok && f.WriteInt32(v); }
-  void operator()(const OleDate& v) { ok = ok && f.WriteDouble(v.value); }
-  template <std::size_t N>
-  void operator()(const FixedText<N>& v) {
-    ok = ok && f.WriteText(v.view());
-  }
-  template <class T, std::size_t N>
-  void operator()(const std::array<T, N>& a) {
-    for (const T& e : a) (*this)(e);
-  }
-};
 
 constexpr GoogleFieldCode Row(std::uint32_t code, const char* label, std::uint32_t size,
                               std::uint32_t type = kValueText) {
@@ -143,16 +63,11 @@ int GoogleContact::TakeSlot(std::int32_t* types, std::size_t count, std::int32_t
 }
 
 bool ReadGoogleContact(CxFile& file, GoogleContact& record) {
-  record = GoogleContact();
-  FieldReader r{file};
-  VisitFileFields(record, r);
-  return r.ok;
+  return ReadFileRecord(file, record);
 }
 
 bool WriteGoogleContact(CxFile& file, const GoogleContact& record) {
-  FieldWriter w{file};
-  VisitFileFields(record, w);
-  return w.ok;
+  return WriteFileRecord(file, record);
 }
 
 const std::array<GoogleFieldCode, 91> kGoogleFieldCodes = {{

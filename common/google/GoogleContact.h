@@ -99,6 +99,52 @@ class GoogleContact {
   OleDate CreationTime;
   OleDate LastModificationTime;
 
+  template <class R, class V>
+  static void VisitFileFields(R& r, V&& v) {
+    v(r.RecordTag);
+    v(r.ChangeState);
+    v(r.Action);
+    v(r.FirstName);
+    v(r.MiddleName);
+    v(r.LastName);
+    v(r.DisplayName);
+    v(r.NickName);
+    v(r.CompanyName);
+    v(r.JobTitle);
+    v(r.EmailType);
+    v(r.Email);
+    v(r.PrimaryEmail);
+    v(r.AddressType);
+    v(r.FormattedAddress);
+    v(r.City);
+    v(r.State);
+    v(r.Country);
+    v(r.PostalCode);
+    v(r.Street);
+    v(r.PoBox);
+    v(r.Neighborhood);
+    v(r.PhoneType);
+    v(r.Phone);
+    v(r.PrimaryPhone);
+    v(r.WebSiteType);
+    v(r.WebSite);
+    v(r.PrimaryWebSite);
+    v(r.ImType);
+    v(r.Im);
+    v(r.PrimaryIm);
+    v(r.CustomLabel);
+    v(r.CustomValue);
+    v(r.DateType);
+    v(r.Date);
+    v(r.RelationType);
+    v(r.Relation);
+    v(r.PassThrough);
+    v(r.Note);
+    v(r.Groups);
+    v(r.CreationTime);
+    v(r.LastModificationTime);
+  }
+
   // Slot access: the first slot of the type, or none.
   static int FindSlot(const std::int32_t* types, std::size_t count, std::int32_t type);
   // The first slot of the type, else the first free slot (typed on the way); -1 when full.
