@@ -1,4 +1,5 @@
 #include "platform/Registry.h"
+#include "platform/Utf8Append.h"
 
 #include <sys/stat.h>
 
@@ -43,24 +44,7 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
+using platform::AppendUtf8;
 
 // Joins UTF-16 code units (what Wine's escapes and regedit's hex(2) data carry) into UTF-8.
 class Utf16Sink {

@@ -1,4 +1,5 @@
 #include "misc/WinUtil.h"
+#include "platform/Utf8Append.h"
 
 #include <dlfcn.h>
 #include <link.h>
@@ -85,24 +86,7 @@ bool NotesProgramFolder(std::string& out) {
   return ReadRegText(RegRoot::kLocalMachine, kNotesKey, "Path", out);
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
+using platform::AppendUtf8;
 
 // Decodes one character at s[i] and advances i. An ill-formed sequence gives U+FFFD for its
 // longest valid start (at least one byte), as Unicode recommends.
