@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
-  time
+  time mdbtools-dev libical-dev libcrypt-dev
 )
 if [[ "${QM_WITH_APP:-0}" == 1 ]]; then
   packages+=(qt6-base-dev xvfb xauth)

@@ -1,0 +1,320 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "TestUtil.h"
+#include "palm/PmFakeAccessor.h"
+#include "palm/PmMDBAccessor.h"
+
+namespace {
+
+// Errors reach the debug log; keep it out of the working folder.
+[[maybe_unused]] const bool kQuietLog = (QuietPalm6Log(), true);
+
+using Cols = std::vector<std::string_view>;
+using Vals = std::vector<PmValue>;
+
+// ---- SQL builder -------------------------------------------------------------------------------
+
+struct SqlCase {
+  const char* name;
+  const char* table;
+  const char* where;
+  PmSqlOperation op;
+  Cols columns;
+  Vals values;
+  std::string expected;
+};
+
+Cols Numbered(int n) {
+  static std::vector<std::string> names;
+  names.clear();
+  for (int i = 0; i < n; ++i) names.push_back("C" + std::to_string(i));
+  return Cols(names.begin(), names.end());
+}
+
+void PrintTo(const SqlCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class PmSqlBuilderTest : public testing::TestWithParam<SqlCase> {};
+
+TEST_P(PmSqlBuilderTest, Builds) {
+  const SqlCase& c = GetParam();
+  EXPECT_EQ(PmDataAccessor::BuildSql(c.table, c.where, c.op, c.columns, c.values), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PmSqlBuilderTest,
+    testing::Values(
+        SqlCase{"SelectBracketsEveryColumnAndEndsWithBlank",
+                "Main",
+                "",
+                PmSqlOperation::kSelect,
+                {"Record ID", "Status"},
+                {},
+                "SELECT [Record ID], [Status] FROM Main "},
+        SqlCase{"SelectWithWhere",
+                "Category",
+                "WHERE [ID] = 3",
+                PmSqlOperation::kSelect,
+                {"Name"},
+                {},
+                "SELECT [Name] FROM Category WHERE [ID] = 3"},
+        SqlCase{"SelectWithoutColumnsIsRefused", "Main", "", PmSqlOperation::kSelect, {}, {}, ""},
+        SqlCase{"InsertFewColumns",
+                "Category",
+                "",
+                PmSqlOperation::kInsert,
+                {"ID", "Name", "Status"},
+                {7, std::string("O'Brien"), true},
+                "INSERT INTO Category ([ID], [Name], [Status]) VALUES (7, 'O''Brien', 1)"},
+        SqlCase{"InsertFiveColumnsAddsBlob",
+                "Category",
+                "",
+                PmSqlOperation::kInsert,
+                {"A", "B", "C", "D", "E"},
+                {1, 2, 3, 4, false},
+                "INSERT INTO Category ([A], [B], [C], [D], [E], [Blob]) VALUES (1, 2, 3, 4, 0, "
+                "0x00000000)"},
+        SqlCase{"InsertWithoutEnoughValuesIsRefused",
+                "Main",
+                "",
+                PmSqlOperation::kInsert,
+                {"A", "B"},
+                {1},
+                ""},
+        SqlCase{"Delete",
+                "Main",
+                "WHERE [Record ID] = 5",
+                PmSqlOperation::kDelete,
+                {},
+                {},
+                "DELETE FROM Main WHERE [Record ID] = 5"},
+        SqlCase{"Update",
+                "Main",
+                "WHERE [Record ID] = 5",
+                PmSqlOperation::kUpdate,
+                {"Name", "Private"},
+                {std::string("x"), false},
+                "UPDATE Main SET [Name]='x', [Private]=0 WHERE [Record ID] = 5"},
+        SqlCase{"EmptyValueIsNull",
+                "Main",
+                "",
+                PmSqlOperation::kUpdate,
+                {"Note"},
+                {PmValue{}},
+                "UPDATE Main SET [Note]=NULL "},
+        SqlCase{"BracketInColumnNameIsRefused",
+                "Main",
+                "",
+                PmSqlOperation::kSelect,
+                {"Name] FROM Users; --"},
+                {},
+                ""},
+        SqlCase{"UnknownOperationIsRefused",
+                "Main",
+                "",
+                static_cast<PmSqlOperation>(9),
+                {"A"},
+                {},
+                ""}),
+    [](const testing::TestParamInfo<SqlCase>& p) { return std::string(p.param.name); });
+
+TEST(PmSqlBuilder, InsertOfManyColumnsAddsTheBlobColumns) {
+  Cols cols = Numbered(31);
+  Vals vals(31, PmValue{std::int32_t{0}});
+  std::string sql = PmDataAccessor::BuildSql("Main", "", PmSqlOperation::kInsert, cols, vals);
+  EXPECT_NE(sql.find("[C30], [Photo], [VoiceTag], [Ringtone], [Blob]) VALUES ("),
+            std::string::npos);
+  EXPECT_TRUE(sql.ends_with(", 0, 0x00000000, 0x00000000, 0x00000000, 0x00000000)")) << sql;
+}
+
+TEST(PmSqlBuilder, TextValueIsCutToItsCapBeforeQuoting) {
+  std::string text(PmDataAccessor::kMaxSqlTextBytes + 100, 'a');
+  text[PmDataAccessor::kMaxSqlTextBytes - 1] = '\'';
+  std::string written = PmDataAccessor::SqlValue(text);
+  // The quote at the cap stays doubled and the literal stays closed.
+  EXPECT_EQ(written.size(), PmDataAccessor::kMaxSqlTextBytes + 3);
+  EXPECT_TRUE(written.ends_with("'''")) << written.substr(written.size() - 5);
+}
+
+TEST(PmSqlBuilder, StatementOverTheLimitIsRefusedNotCut) {
+  // Cut, this UPDATE would lose its WHERE and change every row.
+  std::string big(PmDataAccessor::kMaxSqlTextBytes, 'x');
+  Cols cols = {"A", "B"};
+  Vals vals = {big, big};
+  EXPECT_EQ(PmDataAccessor::BuildSql("Main", "WHERE [ID] = 1", PmSqlOperation::kUpdate, cols, vals),
+            "");
+}
+
+// ---- WHERE builder -----------------------------------------------------------------------------
+
+TEST(PmWhereBuilder, JoinsTermsWithAnd) {
+  Cols cols = {"Record ID", "Name", "Private"};
+  Vals vals = {-4, std::string("it's"), true};
+  EXPECT_EQ(PmDataAccessor::BuildWhere(cols, vals),
+            "WHERE [Record ID] = -4 AND [Name] = 'it''s' AND [Private] = 1");
+}
+
+TEST(PmWhereBuilder, LongTextComparesItsFirstCharacters) {
+  std::string text(300, 'n');
+  Cols cols = {"Note"};
+  Vals vals = {text};
+  EXPECT_EQ(PmDataAccessor::BuildWhere(cols, vals),
+            "WHERE LEFT([Note], 255) = '" + std::string(255, 'n') + "'");
+}
+
+TEST(PmWhereBuilder, LongTextCutNeverSplitsADoubledQuote) {
+  std::string text = std::string(254, 'q') + "'" + std::string(50, 'q');
+  Cols cols = {"Note"};
+  Vals vals = {text};
+  EXPECT_EQ(PmDataAccessor::BuildWhere(cols, vals),
+            "WHERE LEFT([Note], 255) = '" + std::string(254, 'q') + "'''");
+}
+
+TEST(PmWhereBuilder, LongTextCountsCharactersNotBytes) {
+  std::string e = "\xC3\xA9";  // é
+  std::string text;
+  for (int i = 0; i < 300; ++i) text += e;
+  std::string expected;
+  for (int i = 0; i < 255; ++i) expected += e;
+  Cols cols = {"Note"};
+  Vals vals = {text};
+  EXPECT_EQ(PmDataAccessor::BuildWhere(cols, vals), "WHERE LEFT([Note], 255) = '" + expected + "'");
+}
+
+TEST(PmWhereBuilder, RefusesMissingValuesAndBrackets) {
+  Cols two = {"A", "B"};
+  Vals one = {1};
+  EXPECT_EQ(PmDataAccessor::BuildWhere(two, one), "");
+  Cols bad = {"A]"};
+  EXPECT_EQ(PmDataAccessor::BuildWhere(bad, one), "");
+}
+
+// ---- mdbtools accessor on a real Jet 4 file
+// ------------------------------------------------------
+
+class PmMDBSampleTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    QuietPalm6Log();
+    path_ = std::filesystem::path(QM_SHARED_DIR) / "mdb-samples" / "DateTestDatabase.mdb";
+    if (!std::filesystem::exists(path_)) {
+      GTEST_SKIP() << "Access sample not found: " << path_ << " (shared samples folder absent)";
+    }
+    ASSERT_TRUE(db_.Open(PmDbKind::kCalendar, path_.string()));
+  }
+
+  std::filesystem::path path_;
+  PmMDBAccessor db_;
+};
+
+const std::array<std::string_view, 4> kSampleColumns = {"IDCol", "DateTimeCol", "LongTextCol",
+                                                        "ShortTextCol"};
+
+TEST_F(PmMDBSampleTest, ReadsIntegersTextsAndDatesAsEmpty) {
+  auto row = db_.Query("DateTest", kSampleColumns);
+  ASSERT_TRUE(row);
+  EXPECT_EQ(db_.LastSelect(),
+            "SELECT [IDCol], [DateTimeCol], [LongTextCol], [ShortTextCol] FROM DateTest ");
+  ASSERT_EQ(row->size(), 4u);
+  EXPECT_EQ((*row)[0], PmValue(std::int32_t{1}));
+  EXPECT_TRUE(std::holds_alternative<std::monostate>((*row)[1])) << "a date reaches us empty";
+  EXPECT_EQ((*row)[2], PmValue(std::string("Hello")));
+  EXPECT_EQ((*row)[3], PmValue(std::string("Hello")));
+
+  std::vector<PmRow> rows{*row};
+  while (auto next = db_.NextRow("DateTest", kSampleColumns)) rows.push_back(*next);
+  ASSERT_EQ(rows.size(), 6u);
+  EXPECT_EQ(rows[5][0], PmValue(std::int32_t{6}));
+  EXPECT_EQ(rows[5][2], PmValue(std::string("New line\r\nin field")));  // memo keeps CR LF
+  EXPECT_EQ(rows[5][3], PmValue(std::string("No new line")));
+  for (const auto& r : rows) EXPECT_TRUE(std::holds_alternative<std::monostate>(r[1]));
+}
+
+TEST_F(PmMDBSampleTest, NextRowOfAnotherQueryIsIgnoredAndTheWalkGoesOn) {
+  ASSERT_TRUE(db_.Query("DateTest", kSampleColumns));
+  std::array<std::string_view, 1> other = {"IDCol"};
+  EXPECT_FALSE(db_.NextRow("DateTest", other));
+  auto row = db_.NextRow("DateTest", kSampleColumns);
+  ASSERT_TRUE(row);
+  EXPECT_EQ((*row)[0], PmValue(std::int32_t{2}));
+}
+
+TEST_F(PmMDBSampleTest, ColumnNamesMatchWithoutCaseAndMissingOnesReadEmpty) {
+  std::array<std::string_view, 4> cols = {"idcol", "NoSuchColumn", "shorttextcol", "IDCol"};
+  auto row = db_.Query("DateTest", cols);
+  ASSERT_TRUE(row);
+  ASSERT_EQ(row->size(), 4u);
+  EXPECT_EQ((*row)[0], PmValue(std::int32_t{1}));
+  EXPECT_TRUE(std::holds_alternative<std::monostate>((*row)[1]));
+  EXPECT_EQ((*row)[2], PmValue(std::string("Hello")));
+  EXPECT_EQ((*row)[3], PmValue(std::int32_t{1}));  // a column asked for twice reads twice
+}
+
+TEST_F(PmMDBSampleTest, MissingTableGivesNoRow) {
+  std::array<std::string_view, 1> cols = {"ID"};
+  EXPECT_FALSE(db_.Query("Category", cols));
+  EXPECT_FALSE(db_.NextRow("Category", cols));
+}
+
+TEST_F(PmMDBSampleTest, ExecutesBuiltWhereWithoutRegardToCase) {
+  Cols cols = {"ShortTextCol"};
+  Vals vals = {std::string("year 1999")};
+  std::array<std::string_view, 1> select = {"IDCol"};
+  std::string sql = PmDataAccessor::BuildSql("DateTest", PmDataAccessor::BuildWhere(cols, vals),
+                                             PmSqlOperation::kSelect, select);
+  ASSERT_TRUE(db_.Execute(sql, true));
+  auto row = db_.FetchRow();
+  ASSERT_TRUE(row);
+  EXPECT_EQ((*row)[0], PmValue(std::int32_t{2}));
+  EXPECT_FALSE(db_.FetchRow());
+}
+
+TEST_F(PmMDBSampleTest, RefusesStatementsThatChangeOrThatItCannotRead) {
+  EXPECT_FALSE(db_.Execute("DELETE FROM DateTest ", false));
+  EXPECT_FALSE(db_.Execute("SELECT [IDCol] FROM DateTest WHERE [IDCol] > 3", true));
+  EXPECT_FALSE(db_.Execute("SELECT [IDCol FROM DateTest", true));
+  EXPECT_FALSE(db_.Execute("SELECT [IDCol] FROM DateTest WHERE [LongTextCol] = 'open", true));
+  EXPECT_FALSE(db_.FetchRow());
+}
+
+TEST_F(PmMDBSampleTest, TextsStayUtf8WhateverTheEnvironmentAsks) {
+  ScopedEnv env("MDBICONV", "ISO-8859-1");
+  PmMDBAccessor db;
+  ASSERT_TRUE(db.Open(PmDbKind::kCalendar, path_.string()));
+  auto row = db.Query("DateTest", kSampleColumns);
+  ASSERT_TRUE(row);
+  EXPECT_EQ((*row)[3], PmValue(std::string("Hello")));
+}
+
+TEST_F(PmMDBSampleTest, ReopeningClosesTheFormerWalkAndAFailedOneTheFormerFile) {
+  ASSERT_TRUE(db_.Query("DateTest", kSampleColumns));
+  ASSERT_TRUE(db_.Open(PmDbKind::kCalendar, path_.string()));
+  EXPECT_FALSE(db_.NextRow("DateTest", kSampleColumns));
+  EXPECT_FALSE(db_.Open(PmDbKind::kCalendar, path_.string() + ".missing"));
+  EXPECT_FALSE(db_.IsOpen());
+  EXPECT_FALSE(db_.Query("DateTest", kSampleColumns));
+}
+
+TEST(PmMDBAccessor, FailsOnMissingAndForeignFiles) {
+  QuietPalm6Log();
+  PmMDBAccessor db;
+  EXPECT_FALSE(db.Open(PmDbKind::kContacts, ""));
+  EXPECT_FALSE(db.Open(PmDbKind::kContacts, "/nonexistent/Address.mdb"));
+  TempDir dir;
+  WriteFile(dir.file("Address.mdb"), std::string(8192, 'x'));
+  EXPECT_FALSE(db.Open(PmDbKind::kContacts, dir.file("Address.mdb")));
+  WriteFile(dir.file("Empty.mdb"), "");
+  EXPECT_FALSE(db.Open(PmDbKind::kContacts, dir.file("Empty.mdb")));
+  EXPECT_FALSE(db.IsOpen());
+  std::array<std::string_view, 1> cols = {"ID"};
+  EXPECT_FALSE(db.Query("Main", cols));
+}
+
+}  // namespace
