@@ -8,3 +8,4 @@
 int CompareCommand(const std::vector<std::string>& args);
 int SettingsCommand(const std::vector<std::string>& args);
 int GenerateCommand(const std::vector<std::string>& args);
+int DumpCommand(const std::vector<std::string>& args);

@@ -13,7 +13,9 @@ void Usage() {
       "usage: quillmove-cli COMMAND ...\n"
       "  compare contacts|calendar|tasks|notes SOURCE.jsonl TARGET.jsonl [--linear] [--time]\n"
       "  settings\n"
-      "  generate contacts|calendar|tasks|notes COUNT [--seed N] [--pool N] [--keys N]\n");
+      "  generate contacts|calendar|tasks|notes COUNT [--seed N] [--pool N] [--keys N]\n"
+      "  dump google contacts|calendar|tasks|notes --email E --password P [--folder DIR]\n"
+      "  dump google contacts|calendar|tasks|notes --data-file FILE\n");
 }
 
 }  // namespace
@@ -29,6 +31,7 @@ int main(int argc, char** argv) {
     if (command == "compare") return CompareCommand(args);
     if (command == "settings") return SettingsCommand(args);
     if (command == "generate") return GenerateCommand(args);
+    if (command == "dump") return DumpCommand(args);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "quillmove-cli: %s\n", e.what());
     return 1;
