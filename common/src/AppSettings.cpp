@@ -134,8 +134,10 @@ std::vector<SettingKey> MakeKeys() {
                                                  {"LNCustomID", &AppSettings::LNCustomID},
                                                  {"OLCustomID", &AppSettings::OLCustomID},
                                                  {"PDCustomID", &AppSettings::PDCustomID}};
-  for (const auto& [prefix, member] : ids)
+  for (const auto& id : ids)
     for (std::size_t i = 0; i < 9; ++i) {
+      const char* prefix = id.first;
+      IdArray member = id.second;
       SettingKey key;
       key.name = prefix + std::to_string(i + 1);
       key.kind = SettingKey::kInt;
@@ -146,8 +148,10 @@ std::vector<SettingKey> MakeKeys() {
   const std::pair<const char*, LabelArray> labels[] = {
       {"OLCustomLabel", &AppSettings::OLCustomLabel},
       {"GGCustomLabel", &AppSettings::GGCustomLabel}};
-  for (const auto& [prefix, member] : labels)
+  for (const auto& label : labels)
     for (std::size_t i = 0; i < 9; ++i) {
+      const char* prefix = label.first;
+      LabelArray member = label.second;
       SettingKey key;
       key.name = prefix + std::to_string(i + 1);
       key.kind = SettingKey::kText;
