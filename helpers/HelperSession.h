@@ -1,0 +1,82 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "HelperParams.h"
+
+// Parameter keys the Google helpers read.
+enum HelperKey : std::int32_t {
+  kKeyUser = 1000,
+  kKeyPassword = 1001,
+  kKeyDataFile = 1002,
+  kKeyFolder = 1003,
+  kKeyOperation = 1005,
+  kKeyCalendarFile = 1008,
+  kKeyErrorFile = 1009,
+  kKeyStatusFile = 1010,
+  kKeyLogFolder = 1013,
+  kKeyLogFile = 1014,
+  kKeyDebugLevel = 1015,
+  kKeyDebugEnabled = 1016,
+};
+
+enum HelperOp : int { kOpLoad = 1, kOpSubmit = 2 };
+
+// What the test switch file "GHelperTest.ini" in the working folder asks of a run ([Test]).
+// A file, not the environment: the connector starts helpers with the program's environment.
+struct HelperTestSwitches {
+  int sleepMs = 0;          // SleepMs: wait that long before working, watching for "Stop"
+  bool crash = false;       // Crash=1: abort once marked running
+  int errors = 0;           // Errors=n: report n errors "Test error 1" ...
+  int statusLines = 0;      // StatusLines=n: write "Test status 1" ... before working
+  int statusDelayMs = 0;    // StatusDelayMs: pause after each of those lines
+  bool ignoreStop = false;  // IgnoreStop=1: never stop early
+  int recordDelayMs = 0;    // RecordDelayMs: pause after each record
+};
+
+// One run of a helper program: the contract's files and hand-shakes.
+// Begin marks the run in the data ini file ("Running" = 1), End writes the error file and
+// clears the mark. Errors collect in between and reach the error file together.
+class HelperSession {
+ public:
+  static constexpr const char* kSwitchFile = "GHelperTest.ini";
+  static constexpr const char* kStoppedText = "The helper program was stopped before it finished.";
+
+  // False when there is no usable parameter file; nothing can be reported then.
+  bool Begin(int argc, char** argv);
+  void End();
+
+  const HelperParams& Params() const { return params_; }
+  int Operation() const { return operation_; }
+  const std::string& Folder() const { return folder_; }
+  std::string DataFilePath() const { return folder_ + params_.Text(kKeyDataFile); }
+  std::string User() const { return params_.Text(kKeyUser); }
+  std::string Password() const { return params_.Text(kKeyPassword); }
+  const HelperTestSwitches& Switches() const { return switches_; }
+
+  void Error(const std::string& text);
+  std::size_t ErrorCount() const { return errors_.size(); }
+  // The first line of the status file; the wait window shows it.
+  void Status(const std::string& line);
+  // "<verb> <noun> i of n", now and then (and always for the last one); honours RecordDelayMs.
+  void Progress(const char* verb, const char* noun, std::size_t i, std::size_t n);
+  // True once the program has asked this run to stop ("Stop" = 1); checked at most every 50 ms.
+  bool StopRequested();
+
+ private:
+  void SetDataIni(const char* key, const char* value);
+  void ReadSwitches();
+
+  HelperParams params_;
+  HelperTestSwitches switches_;
+  std::string folder_;
+  std::string dataIniPath_;
+  int operation_ = 0;
+  std::vector<std::string> errors_;
+  bool stopped_ = false;
+  std::chrono::steady_clock::time_point lastStopCheck_{};
+  std::chrono::steady_clock::time_point lastStatus_{};
+};

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The local account the helpers keep: a folder per account under the accounts root, holding a
+// settings file with the salted password hash and one folder per kind of record, one file per
+// record.
+class LocalAccount {
+ public:
+  static constexpr const char* kBadLogin = "Invalid e-mail or password.";
+  static constexpr const char* kSettingsFile = "GHelper.ini";
+
+  // The accounts root: key "Root" of section [Accounts] in "GHelper.ini" beside the helper or,
+  // next, in the data folder; else "accounts/" in the data folder. Ends with a separator.
+  static std::string AccountsRoot();
+
+  // Opens the account, creating it with this password on first use. False with a text for the
+  // user when the e-mail or password is wrong or the account cannot be made.
+  bool Open(const std::string& root, const std::string& email, const std::string& password,
+            std::string& error);
+
+  const std::string& Folder() const { return folder_; }
+  // The folder of one kind of record ("contacts", ...), made when missing; with a separator.
+  std::string KindFolder(std::string_view kind) const;
+
+  static bool ValidEmail(std::string_view email);
+  static std::string HashPassword(const std::string& password);
+  static bool CheckPassword(const std::string& password, const std::string& hash);
+
+ private:
+  std::string folder_;
+};
+
+// One folder of record files with one extension.
+class RecordStore {
+ public:
+  // A record file is a few kilobytes; anything far larger is not ours to load.
+  static constexpr std::int64_t kMaxFileBytes = 1 << 20;
+
+  RecordStore(std::string folder, std::string extension)
+      : folder_(std::move(folder)), extension_(std::move(extension)) {}
+
+  // The record files, sorted by name.
+  std::vector<std::string> List() const;
+  bool Read(const std::string& name, std::string& content) const;
+  // Replaces or creates the file atomically (temporary beside it, then rename).
+  bool Write(const std::string& name, std::string_view content) const;
+  bool Exists(const std::string& name) const;
+  // A file name no record has yet: a random identifier and the extension.
+  std::string NewName() const;
+  // A name is one plain file of this store, never a path elsewhere.
+  bool ValidName(const std::string& name) const;
+
+  const std::string& Folder() const { return folder_; }
+
+ private:
+  std::string folder_;
+  std::string extension_;
+};
+
+// A random identifier of 32 hexadecimal digits.
+std::string NewIdentifier();
+// The revision of a file's content, like an HTTP ETag: changes whenever the content does.
+std::string Revision(std::string_view content);
+
+// The pass-through text of a record: what the helper needs to find it again.
+struct PassThrough {
+  std::string file;
+  std::string revision;
+
+  std::string Format() const { return "file=" + file + "\nrev=" + revision; }
+  static PassThrough Parse(std::string_view text);
+};
