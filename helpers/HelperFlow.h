@@ -120,6 +120,9 @@ class HelperFlow {
   // replaces the record's own file. Returns the number applied.
   std::size_t Submit(std::vector<Record>& records) {
     std::vector<std::string> index = ReadIndex();
+    // All files of one submit share one flush to disk; each is still replaced whole.
+    platform::AtomicFileBatch batch;
+    store_.SetBatch(&batch);
     std::size_t total = 0, done = 0;
     for (const Record& r : records) total += r.ChangeState == 2 ? 1 : 0;
     for (Record& r : records) {
@@ -147,6 +150,11 @@ class HelperFlow {
         continue;
       }
       ++applied_;
+    }
+    store_.SetBatch(nullptr);
+    for (const std::string& path : batch.Commit()) {
+      s_.Error("The " + std::string(Kind::kNoun) + " file " + path + " could not be written.");
+      --applied_;
     }
     return applied_;
   }

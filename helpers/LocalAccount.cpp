@@ -188,6 +188,7 @@ bool RecordStore::Read(const std::string& name, std::string& content) const {
 
 bool RecordStore::Write(const std::string& name, std::string_view content) const {
   if (!ValidName(name)) return false;
+  if (batch_) return batch_->Stage(folder_ + name, content, 0600);
   return platform::WriteFileAtomically(folder_ + name, content, 0600);
 }
 

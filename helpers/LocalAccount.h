@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/AtomicFile.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -46,8 +48,10 @@ class RecordStore {
   // The record files, sorted by name.
   std::vector<std::string> List() const;
   bool Read(const std::string& name, std::string& content) const;
-  // Replaces or creates the file atomically (temporary beside it, then rename).
+  // Replaces or creates the file atomically (temporary beside it, then rename). While a batch is
+  // set, the file is staged in it and put in place by the batch's Commit().
   bool Write(const std::string& name, std::string_view content) const;
+  void SetBatch(platform::AtomicFileBatch* batch) { batch_ = batch; }
   bool Exists(const std::string& name) const;
   // A file name no record has yet: a random identifier and the extension.
   std::string NewName() const;
@@ -59,6 +63,7 @@ class RecordStore {
  private:
   std::string folder_;
   std::string extension_;
+  platform::AtomicFileBatch* batch_ = nullptr;
 };
 
 // A random identifier of 32 hexadecimal digits.

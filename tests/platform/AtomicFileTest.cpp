@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "TestUtil.h"
+#include "platform/AtomicFile.h"
+
+namespace {
+
+std::size_t Entries(const std::string& folder) {
+  std::size_t n = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder)) ++n;
+  return n;
+}
+
+TEST(AtomicFileBatch, CommitPutsEveryFileInPlace) {
+  TempDir dir;
+  WriteFile(dir.file("old"), "old content");
+  platform::AtomicFileBatch batch;
+  ASSERT_TRUE(batch.Stage(dir.file("old"), "new content"));
+  ASSERT_TRUE(batch.Stage(dir.file("a"), "A"));
+  ASSERT_TRUE(batch.Stage(dir.file("b"), ""));
+  EXPECT_EQ(ReadFile(dir.file("old")), "old content");  // nothing visible before the commit
+  EXPECT_TRUE(batch.Commit().empty());
+  EXPECT_EQ(ReadFile(dir.file("old")), "new content");
+  EXPECT_EQ(ReadFile(dir.file("a")), "A");
+  EXPECT_TRUE(std::filesystem::exists(dir.file("b")));
+  EXPECT_EQ(Entries(dir.path()), 3u);  // no temporaries left
+  EXPECT_EQ(std::filesystem::status(dir.file("a")).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+TEST(AtomicFileBatch, AnAbandonedBatchLeavesTheFilesAsTheyWere) {
+  TempDir dir;
+  WriteFile(dir.file("keep"), "kept");
+  {
+    platform::AtomicFileBatch batch;
+    ASSERT_TRUE(batch.Stage(dir.file("keep"), "lost"));
+    ASSERT_TRUE(batch.Stage(dir.file("new"), "lost"));
+  }
+  EXPECT_EQ(ReadFile(dir.file("keep")), "kept");
+  EXPECT_EQ(Entries(dir.path()), 1u);
+  platform::AtomicFileBatch bad;
+  EXPECT_FALSE(bad.Stage(dir.file("missing-folder/x"), "y"));
+  EXPECT_FALSE(bad.Stage("", "y"));
+  EXPECT_TRUE(bad.Commit().empty());
+}
+
+TEST(AtomicFile, ReplaceIsWholeAndOwnerOnly) {
+  TempDir dir;
+  WriteFile(dir.file("f"), std::string(100000, 'x'));
+  ASSERT_TRUE(platform::WriteFileAtomically(dir.file("f"), "short"));
+  EXPECT_EQ(ReadFile(dir.file("f")), "short");
+  EXPECT_EQ(Entries(dir.path()), 1u);
+  EXPECT_FALSE(platform::WriteFileAtomically(dir.file("no/such/folder"), "x"));
+}
+
+}  // namespace
