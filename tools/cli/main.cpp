@@ -15,7 +15,8 @@ void Usage() {
       "  settings\n"
       "  generate contacts|calendar|tasks|notes COUNT [--seed N] [--pool N] [--keys N]\n"
       "  dump google contacts|calendar|tasks|notes --email E --password P [--folder DIR]\n"
-      "  dump google contacts|calendar|tasks|notes --data-file FILE\n");
+      "  dump google contacts|calendar|tasks|notes --data-file FILE\n"
+      "  dump palm contacts|calendar|tasks|notes (--file F | --user ID) [--native]\n");
 }
 
 }  // namespace
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
     if (command == "compare") return CompareCommand(args);
     if (command == "settings") return SettingsCommand(args);
     if (command == "generate") return GenerateCommand(args);
+    if (command == "dump" && !args.empty() && args[0] == "palm") return DumpPalmCommand(args);
     if (command == "dump") return DumpCommand(args);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "quillmove-cli: %s\n", e.what());

@@ -1,0 +1,548 @@
+#include "palm/PmAddrInfo.h"
+
+// GCC 12 at -O3 reports the moved-from std::variant of an item as maybe uninitialised (a known
+// false positive on variant moves); clang and lower levels are quiet.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
+#include <cinttypes>
+
+#include "misc/CxDebugUtil.h"
+#include "palm/PmUsers.h"
+
+namespace {
+
+int g_selector = kPmLayoutNone;
+PmEx2Factory<PmAddrEx2Record> g_factory = nullptr;
+
+constexpr const char* kPhoneLabels[] = {"Work Phone", "Home Phone", "Fax",   "Other Phone",
+                                        "E-mail",     "Main Phone", "Pager", "Mobile Phone"};
+
+using T = PmFieldEntry;
+constexpr PmFieldEntry kTable1[] = {
+    {1, "First Name", T::kText, 32}, {2, "Last Name", T::kText, 32},
+    {3, "Company", T::kText, 256},   {4, "Job Title", T::kText, 32},
+    {5, "Work Phone", T::kText, 32}, {6, "Home Phone", T::kText, 32},
+    {7, "Fax", T::kText, 32},        {8, "Other Phone", T::kText, 32},
+    {9, "E-mail", T::kText, 32},     {10, "Main Phone", T::kText, 32},
+    {11, "Pager", T::kText, 32},     {12, "Mobile Phone", T::kText, 32},
+    {13, "Street", T::kText, 256},   {14, "City", T::kText, 32},
+    {15, "State", T::kText, 32},     {16, "Zip Code", T::kText, 32},
+    {17, "Country", T::kText, 32},   {18, "Custom 1", T::kText, 64},
+    {19, "Custom 2", T::kText, 64},  {20, "Custom 3", T::kText, 64},
+    {21, "Custom 4", T::kText, 64},  {22, "Category", T::kText, 16},
+    {23, "Note", T::kText, 8192},
+};
+
+constexpr PmFieldEntry kTable2[] = {
+    {1, "First Name", T::kText, 32},
+    {2, "Last Name", T::kText, 32},
+    {3, "Company", T::kText, 256},
+    {4, "Job Title", T::kText, 32},
+    {5, "Work Phone", T::kText, 32},
+    {6, "Home Phone", T::kText, 32},
+    {7, "Fax", T::kText, 32},
+    {8, "Other Phone", T::kText, 32},
+    {9, "E-mail", T::kText, 32},
+    {10, "Main Phone", T::kText, 32},
+    {11, "Pager", T::kText, 32},
+    {12, "Mobile Phone", T::kText, 32},
+    {13, "Work Street", T::kText, 256},
+    {14, "Work City", T::kText, 32},
+    {15, "Work State", T::kText, 32},
+    {16, "Work Zip", T::kText, 32},
+    {17, "Work Country", T::kText, 32},
+    {18, "Home Street", T::kText, 256},
+    {19, "Home City", T::kText, 32},
+    {20, "Home State", T::kText, 32},
+    {21, "Home Zip", T::kText, 32},
+    {22, "Home Country", T::kText, 32},
+    {23, "Other Street", T::kText, 256},
+    {24, "Other City", T::kText, 32},
+    {25, "Other State", T::kText, 32},
+    {26, "Other Zip", T::kText, 32},
+    {27, "Other Country", T::kText, 32},
+    {28, "IM AIM", T::kText, 32},
+    {29, "IM MSN", T::kText, 32},
+    {30, "IM Yahoo", T::kText, 32},
+    {31, "IM AIM", T::kText, 32},
+    {32, "IM IM", T::kText, 32},
+    {33, "Home Page", T::kText, 256},
+    {34, "Birthday", T::kRealDate, 8},
+    {35, "Custom 1", T::kText, 256},
+    {36, "Custom 2", T::kText, 256},
+    {37, "Custom 3", T::kText, 256},
+    {38, "Custom 4", T::kText, 256},
+    {39, "Custom 5", T::kText, 256},
+    {40, "Custom 6", T::kText, 256},
+    {41, "Custom 7", T::kText, 256},
+    {42, "Custom 8", T::kText, 256},
+    {43, "Custom 9", T::kText, 256},
+    {44, "Category", T::kText, 16},
+    {45, "Note", T::kText, 2048},
+};
+
+// The slot carrying `label`; else the first empty slot, which takes the label (so that a later
+// write lands there); else none.
+template <std::size_t N>
+std::string SlotByLabel(std::array<std::string, N>& text, std::array<std::int32_t, N>& labels,
+                        std::int32_t label) {
+  for (std::size_t i = 0; i < N; ++i)
+    if (labels[i] == label) return text[i];
+  for (std::size_t i = 0; i < N; ++i) {
+    if (text[i].empty()) {
+      labels[i] = label;
+      return {};
+    }
+  }
+  return {};
+}
+
+std::string AddressPart(const PmPostalAddress& a, int part) {
+  const std::string* parts[] = {&a.street, &a.city, &a.state, &a.zip, &a.country};
+  return *parts[part];
+}
+
+}  // namespace
+
+PmAddrInfo::PmAddrInfo(std::uint32_t version) {
+  QM_LOG_INFO("Palm Desktop Version: %d", static_cast<int>(version));
+  g_selector = PmLayoutForVersion(version, PmOldVersions::kUnknown);
+  if (g_factory) layout6_ = g_factory();
+}
+
+PmAddrInfo::PmAddrInfo() : PmAddrInfo(GetPalmDesktopVersion()) {}
+
+PmAddrInfo::~PmAddrInfo() {
+  Clear();
+}
+
+void PmAddrInfo::SetEx2Factory(PmEx2Factory<PmAddrEx2Record> factory) {
+  g_factory = factory;
+}
+
+int PmAddrInfo::LayoutSelector() {
+  return g_selector;
+}
+
+void PmAddrInfo::Clear() {
+  loaded_ = kPmLayoutNone;
+  layout1_.Clear();
+  layout2_.Clear();
+  if (layout6_) layout6_->Clear();
+  items_.clear();
+  cursor_ = 0;
+  manager_.Clear();
+}
+
+bool PmAddrInfo::LoadLayout(int layout, const std::string& path, bool byUser) {
+  switch (layout) {
+    case kPmLayout1:
+      return byUser ? layout1_.LoadByUser(path) : layout1_.Load(path);
+    case kPmLayout2:
+      return byUser ? layout2_.LoadByUser(path) : layout2_.Load(path);
+    case kPmLayout6x:
+      if (!layout6_) {
+        QM_LOG_ERROR("The Palm Desktop 6.x database loader is not available in this program.");
+        return false;
+      }
+      return byUser ? layout6_->LoadByUser(path) : layout6_->LoadByFile(path);
+    default:
+      return false;
+  }
+}
+
+bool PmAddrInfo::LoadByUser(std::int32_t userId) {
+  Clear();
+  QM_LOG_INFO("Load Palm Desktop Contacts by user: %d", userId);
+  std::string folder;
+  if (g_selector != kPmLayoutNone && !GetUserDataFolder(userId, folder)) {
+    QM_LOG_ERROR("Failed to get Palm Desktop data path by user, User ID=%d", userId);
+    QM_LOG_ERROR("Could not open Palm Desktop Contacts database by User: %d", userId);
+    loaded_ = kPmLayoutFailed;
+    return false;
+  }
+  if (!LoadByFolder(folder)) {
+    if (g_selector != kPmLayoutNone)
+      QM_LOG_ERROR("Could not open Palm Desktop Contacts database by User: %d", userId);
+    return false;
+  }
+  return true;
+}
+
+bool PmAddrInfo::LoadByFolder(const std::string& userFolder) {
+  Clear();
+  if (g_selector == kPmLayoutNone) {
+    QM_LOG_ERROR("Unknown Palm Desktop version");
+    loaded_ = kPmLayoutFailed;
+    return false;
+  }
+  if (!LoadLayout(g_selector, userFolder, true)) {
+    loaded_ = kPmLayoutFailed;
+    return false;
+  }
+  loaded_ = g_selector;
+  Build();
+  return true;
+}
+
+bool PmAddrInfo::LoadByFile(const std::string& path) {
+  if (path.empty()) return false;
+  Clear();
+  QM_LOG_INFO("Load Palm Desktop Contacts by file: %s", path.c_str());
+  int layout = kPmLayoutFailed;
+  switch (PmFileKindOf(path)) {
+    case PmFileKind::kMdb:
+      QM_LOG_INFO(".mdb file, try Palm Desktop 6.x database loader.");
+      if (LoadLayout(kPmLayout6x, path, false)) layout = kPmLayout6x;
+      break;
+    case PmFileKind::kDat:
+      QM_LOG_INFO(".dat file, try Palm Desktop 4.1.4 database loader.");
+      if (LoadLayout(kPmLayout2, path, false)) {
+        layout = kPmLayout2;
+      } else {
+        QM_LOG_INFO(
+            "Unable to load this file with Palm Desktop 4.1.4 file loader, try earlier loader "
+            "version.");
+        if (LoadLayout(kPmLayout1, path, false)) layout = kPmLayout1;
+      }
+      break;
+    case PmFileKind::kOther:
+      break;
+  }
+  loaded_ = layout;
+  if (layout == kPmLayoutFailed) {
+    QM_LOG_ERROR("Failed to load Palm Desktop Contacts data file: %s", path.c_str());
+    return false;
+  }
+  Build();
+  return true;
+}
+
+int PmAddrInfo::CheckFileType(const std::string& path) {
+  QM_LOG_INFO("Check Palm Desktop Contacts file version, file: %s", path.c_str());
+  switch (PmFileKindOf(path)) {
+    case PmFileKind::kMdb:
+      if (g_factory && g_factory()->Opens(path)) {
+        QM_LOG_INFO("Check Palm Desktop Contacts file type: (%s) - Palm Desktop 6.x", path.c_str());
+        return kPmLayout6x;
+      }
+      break;
+    case PmFileKind::kDat:
+      if (PmAddrExUtil(path).Loaded()) {
+        QM_LOG_INFO("Check Palm Desktop Contacts file type: (%s) - Palm Desktop 4.1.x",
+                    path.c_str());
+        return kPmLayout2;
+      }
+      if (PmAddrUtil(path).Loaded()) {
+        QM_LOG_INFO("Check Palm Desktop Contacts file type: (%s) - Palm Desktop 4.1 or earlier",
+                    path.c_str());
+        return kPmLayout1;
+      }
+      break;
+    case PmFileKind::kOther:
+      break;
+  }
+  QM_LOG_ERROR("Failed to check Palm Desktop Contacts file type: (%s)", path.c_str());
+  return kPmLayoutFailed;
+}
+
+bool PmAddrInfo::SetMappedField(std::size_t slot, std::int32_t fieldId) {
+  if (slot >= kMapSlots) return false;
+  map_[slot] = fieldId;
+  return true;
+}
+
+PmAddrItem* PmAddrInfo::First() {
+  cursor_ = 0;
+  return Next();
+}
+
+PmAddrItem* PmAddrInfo::Next() {
+  return cursor_ < items_.size() ? items_[cursor_++] : nullptr;
+}
+
+void PmAddrInfo::Build() {
+  unplaced_ = 0;
+  switch (loaded_) {
+    case kPmLayout1:
+      fieldCount_ = 24;
+      for (const auto& rec : layout1_.Records())
+        if (PmIsLive(rec.status)) Add(kPmLayout1, rec);
+      break;
+    case kPmLayout2:
+      fieldCount_ = 43;
+      for (const auto& rec : layout2_.Records())
+        if (PmIsLive(rec.status)) Add(kPmLayout2, rec);
+      break;
+    case kPmLayout6x:
+      fieldCount_ = 63;
+      for (const auto& rec : layout6_->Records())
+        if (PmIsLive(rec.status)) Add(kPmLayout6x, rec);
+      break;
+    default:
+      break;
+  }
+  if (unplaced_ > 0)
+    QM_LOG_ERROR("%zu Palm contacts could not be placed in memory and were skipped.", unplaced_);
+}
+
+template <class Rec>
+void PmAddrInfo::Add(int layout, const Rec& rec) {
+  PmAddrItem item;
+  item.layout = layout;
+  item.record = rec;
+  item.loaderRecord = &rec;
+  // Filled in place, saving a copy of every record: the manager was just cleared, and its
+  // match index is only built by the first lookup, so no key goes stale.
+  const CommonContact blank;
+  CommonContact* added = manager_.Add(&blank);
+  if (!added) {
+    ++unplaced_;
+    return;
+  }
+  Convert(rec, *added);
+  ApplyMap(item, *added);
+  added->SourceType = 1;
+  added->Status = static_cast<std::uint32_t>(rec.status);
+  added->NativeRecord = NativeAttachment::Own(std::move(item));
+  PmAddrItem* own = added->NativeRecord.As<PmAddrItem>();
+  own->entry = added;
+  items_.push_back(own);
+}
+
+namespace {
+
+// Texts are cut to the Palm field's capacity, decoded, then cut to the common field's.
+template <std::size_t N>
+void Put(FixedText<N>& field, const std::string& raw, std::size_t palmCapacity,
+         const PmCodePage& cp) {
+  if (raw.empty()) return;
+  std::string_view in(raw);
+  if (palmCapacity && in.size() >= palmCapacity) in = in.substr(0, palmCapacity - 1);
+  field = cp.Decode(in, N - 1);
+}
+
+template <std::size_t N, std::size_t M>
+void Put(FixedText<N>& field, const FixedText<M>& text) {
+  if (!text.empty()) field = text.view();
+}
+
+void PhoneByLabel(CommonContact& c, std::int32_t label, const std::string& text) {
+  FixedText<24>* phone = nullptr;
+  switch (label) {
+    case kPmPhoneWork:
+      phone = &c.WorkPhone;
+      break;
+    case kPmPhoneHome:
+      phone = &c.HomePhone;
+      break;
+    case kPmPhoneFax:
+      phone = &c.WorkFax;
+      break;
+    case kPmPhoneOther:
+      phone = &c.OtherPhone;
+      break;
+    case kPmPhoneMain:
+      phone = &c.PrimaryPhone;
+      break;
+    case kPmPhoneMobile:
+      phone = &c.MobilePhone;
+      break;
+    case kPmPhoneEmail:
+      c.Email1 = text;
+      return;
+    default:
+      return;  // pagers and unknown labels reach only the custom map
+  }
+  *phone = text;
+}
+
+}  // namespace
+
+void PmAddrInfo::Convert(const PmAddrRecord& r, CommonContact& c) const {
+  const PmCodePage& cp = codePage_;
+  Put(c.FirstName, r.firstName, 32, cp);
+  Put(c.LastName, r.lastName, 32, cp);
+  Put(c.Company, r.company, 256, cp);
+  Put(c.JobTitle, r.title, 32, cp);
+  Put(c.WorkAddress.Street, r.street, 256, cp);
+  Put(c.WorkAddress.City, r.city, 32, cp);
+  Put(c.WorkAddress.State, r.state, 32, cp);
+  Put(c.WorkAddress.PostalCode, r.zip, 32, cp);
+  Put(c.WorkAddress.Country, r.country, 32, cp);
+  Put(c.Note, r.note, 8192, cp);
+  for (std::size_t i = 0; i < PmAddrRecord::kCustoms; ++i) Put(c.Custom[i], r.custom[i], 64, cp);
+  for (std::size_t i = 0; i < PmAddrRecord::kPhones; ++i) {
+    if (r.phone[i].empty()) continue;
+    PhoneByLabel(c, r.phoneLabel[i], cp.Decode(PmClip(r.phone[i], 32)));
+  }
+  Put(c.Category, r.categoryName, 16, cp);
+}
+
+void PmAddrInfo::Convert(const PmAddrExRecord& r, CommonContact& c) const {
+  const PmCodePage& cp = codePage_;
+  Put(c.FirstName, r.firstName, 32, cp);
+  Put(c.LastName, r.lastName, 32, cp);
+  Put(c.Company, r.company, 256, cp);
+  Put(c.JobTitle, r.title, 32, cp);
+  const std::pair<CommonAddress*, const PmPostalAddress*> addresses[] = {
+      {&c.WorkAddress, &r.work}, {&c.HomeAddress, &r.home}, {&c.OtherAddress, &r.other}};
+  for (const auto& [to, from] : addresses) {
+    Put(to->Street, from->street, 256, cp);
+    Put(to->City, from->city, 32, cp);
+    Put(to->State, from->state, 32, cp);
+    Put(to->PostalCode, from->zip, 32, cp);
+    Put(to->Country, from->country, 32, cp);
+  }
+  Put(c.Note, r.note, 2048, cp);
+  for (std::size_t i = 0; i < PmAddrExRecord::kCustoms; ++i) Put(c.Custom[i], r.custom[i], 256, cp);
+  for (std::size_t i = 0; i < PmAddrExRecord::kPhones; ++i) {
+    if (r.phone[i].empty()) continue;
+    PhoneByLabel(c, r.phoneLabel[i], cp.Decode(PmClip(r.phone[i], 32)));
+  }
+  Put(c.Category, r.categoryName, 16, cp);
+}
+
+void PmAddrInfo::Convert(const PmAddrEx2Record& r, CommonContact& c) const {
+  Put(c.FirstName, r.firstName);
+  Put(c.LastName, r.lastName);
+  Put(c.MiddleName, r.middleName);
+  Put(c.Prefix, r.prefix);
+  Put(c.Suffix, r.suffix);
+  Put(c.NickName, r.nickName);
+  Put(c.DisplayName, r.englishName);
+  Put(c.Note, r.note);
+  Put(c.Company, r.company);
+  Put(c.JobTitle, r.jobTitle);
+  const std::pair<CommonAddress*, const PmAddrEx2Address*> addresses[] = {
+      {&c.WorkAddress, &r.work}, {&c.HomeAddress, &r.home}, {&c.OtherAddress, &r.other}};
+  for (const auto& [to, from] : addresses) {
+    Put(to->Street, from->street);
+    Put(to->City, from->city);
+    Put(to->State, from->state);
+    Put(to->PostalCode, from->zip);
+    Put(to->Country, from->country);
+  }
+  Put(c.Im1, r.chat[0]);
+  Put(c.Im2, r.chat[1]);
+  Put(c.AssistantName, r.assistantName);
+  Put(c.AssistantPhone, r.assistantPhone);
+  Put(c.Category, r.categoryName);
+  for (std::size_t i = 0; i < CommonContact::kCustomSlots; ++i) Put(c.Custom[i], r.custom[i]);
+  for (std::size_t i = 0; i < PmAddrEx2Record::kPhones; ++i) {
+    if (r.phone[i].empty()) continue;
+    PhoneByLabel(c, r.phoneLabel[i], r.phone[i].str());
+  }
+}
+
+void PmAddrInfo::ApplyMap(PmAddrItem& item, CommonContact& c) const {
+  for (std::size_t slot = 0; slot < kMapSlots; ++slot) {
+    if (map_[slot] == 0) continue;
+    const PmFieldEntry* entry = FieldEntryById(map_[slot]);
+    if (!entry || entry->type != PmFieldEntry::kText) continue;
+    c.MappedCustom[slot] = FieldText(item, map_[slot]);  // at most 63 bytes
+  }
+}
+
+std::span<const PmFieldEntry> PmAddrInfo::Table() const {
+  switch (g_selector) {
+    case kPmLayout1:
+      return kTable1;
+    case kPmLayout2:
+      return kTable2;
+    case kPmLayout6x:
+      return layout6_ ? layout6_->FieldTable() : std::span<const PmFieldEntry>();
+    default:
+      return {};
+  }
+}
+
+std::size_t PmAddrInfo::FieldEntryCount() const {
+  return Table().size();
+}
+
+const PmFieldEntry* PmAddrInfo::FieldEntryAt(std::size_t position) const {
+  auto table = Table();
+  return position < table.size() ? &table[position] : nullptr;
+}
+
+const PmFieldEntry* PmAddrInfo::FieldEntryById(std::int32_t id) const {
+  for (const auto& e : Table())
+    if (e.id == id) return &e;
+  return nullptr;
+}
+
+const char* PmAddrInfo::PhoneLabelText(std::int32_t label) {
+  return label >= 0 && label < 8 ? kPhoneLabels[label] : kPhoneLabels[0];
+}
+
+std::string PmAddrInfo::FieldText(PmAddrItem& item, std::int32_t id) const {
+  if (item.layout == kPmLayout6x) return RawFieldText(item, id);
+  return codePage_.Decode(RawFieldText(item, id));
+}
+
+std::string PmAddrInfo::RawFieldText(PmAddrItem& item, std::int32_t id) const {
+  // A table entry reads the record of the item's own layout; the selector only picks the table.
+  if (auto* r = std::get_if<PmAddrRecord>(&item.record)) {
+    if (id >= 5 && id <= 12) return SlotByLabel(r->phone, r->phoneLabel, id - 5);
+    if (id >= 18 && id <= 21) return r->custom[static_cast<std::size_t>(id - 18)];
+    switch (id) {
+      case 1:
+        return r->firstName;
+      case 2:
+        return r->lastName;
+      case 3:
+        return r->company;
+      case 4:
+        return r->title;
+      case 13:
+        return r->street;
+      case 14:
+        return r->city;
+      case 15:
+        return r->state;
+      case 16:
+        return r->zip;
+      case 17:
+        return r->country;
+      case 22:
+        return r->categoryName;
+      case 23:
+        return r->note;
+      default:
+        return {};
+    }
+  }
+  if (auto* r = std::get_if<PmAddrExRecord>(&item.record)) {
+    if (id >= 5 && id <= 12) return SlotByLabel(r->phone, r->phoneLabel, id - 5);
+    if (id >= 13 && id <= 27) {
+      const PmPostalAddress* a[] = {&r->work, &r->home, &r->other};
+      return AddressPart(*a[(id - 13) / 5], (id - 13) % 5);
+    }
+    if (id >= 28 && id <= 32) return SlotByLabel(r->messaging, r->messagingKind, id - 27);
+    if (id >= 35 && id <= 43) return r->custom[static_cast<std::size_t>(id - 35)];
+    switch (id) {
+      case 1:
+        return r->firstName;
+      case 2:
+        return r->lastName;
+      case 3:
+        return r->company;
+      case 4:
+        return r->title;
+      case 33:
+        return r->homePage;
+      case 44:
+        return r->categoryName;
+      case 45:
+        return r->note;
+      default:
+        return {};  // 34, the birthday, is not text
+    }
+  }
+  if (auto* r = std::get_if<PmAddrEx2Record>(&item.record))
+    return layout6_ ? layout6_->FieldText(*r, id) : std::string();
+  return {};
+}

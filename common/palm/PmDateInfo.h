@@ -1,0 +1,74 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "misc/CommDateMgr.h"
+#include "palm/PmCodePage.h"
+#include "palm/PmDateEx2Util.h"
+#include "palm/PmDateExUtil.h"
+#include "palm/PmDateUtil.h"
+#include "palm/PmEx2Port.h"
+#include "palm/PmSourceBase.h"
+
+// One converted Palm date-book record, attached to its common record.
+struct PmDateItem {
+  int layout = kPmLayoutNone;
+  std::variant<std::monostate, PmDateRecord, PmDateExRecord, PmDateEx2Record> record;
+  const void* loaderRecord = nullptr;
+  CommonEvent* entry = nullptr;
+};
+
+// The Palm Desktop calendar source; mirrors PmAddrInfo.
+class PmDateInfo {
+ public:
+  explicit PmDateInfo(std::uint32_t version);
+  PmDateInfo();  // the installed version
+  PmDateInfo(const PmDateInfo&) = delete;
+  PmDateInfo& operator=(const PmDateInfo&) = delete;
+  ~PmDateInfo();
+
+  static void SetEx2Factory(PmEx2Factory<PmDateEx2Record> factory);
+
+  int Generation() const { return generation_; }
+  bool LoadByUser(std::int32_t userId);
+  bool LoadByFolder(const std::string& userFolder);
+  bool LoadByFile(const std::string& path);
+  int CheckFileType(const std::string& path);
+  void SetCodePage(std::uint32_t codePage) { codePage_ = PmCodePage(codePage); }
+  void Clear();
+
+  int LoadedLayout() const { return loaded_; }
+  CommDateMgr& Manager() { return manager_; }
+  PmDateItem* First();
+  PmDateItem* Next();
+  std::size_t ItemCount() const { return items_.size(); }
+
+  const PmDateUtil& Layout1Loader() const { return layout1_; }
+  const PmDateExUtil& Layout2Loader() const { return layout2_; }
+
+ private:
+  bool LoadLayout(int layout, const std::string& path, bool byUser);
+  void Build();
+  template <class Rec>
+  void Add(int layout, const Rec& rec);
+  void Convert(const PmDateRecord& r, CommonEvent& e);
+  void Convert(const PmDateExRecord& r, CommonEvent& e);
+  void Convert(const PmDateEx2Record& r, CommonEvent& e);
+
+  int generation_;
+  int loaded_ = kPmLayoutNone;
+  std::vector<PmDateItem*> items_;  // owned by the manager's records
+  std::size_t cursor_ = 0;
+  std::size_t unplaced_ = 0;  // records the manager could not take, logged once per load
+  CommDateMgr manager_;
+  PmDateUtil layout1_;
+  PmDateExUtil layout2_;
+  std::unique_ptr<PmEx2Port<PmDateEx2Record>> layout6_;
+  PmCodePage codePage_;
+  PmLocalClock clock_;
+  std::string scratch_;
+};

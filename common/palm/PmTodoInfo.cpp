@@ -1,0 +1,259 @@
+#include "palm/PmTodoInfo.h"
+
+// GCC 12 at -O3 reports the moved-from std::variant of an item as maybe uninitialised (a known
+// false positive on variant moves); clang and lower levels are quiet.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
+#include "misc/CxDebugUtil.h"
+#include "palm/PmUsers.h"
+
+namespace {
+
+PmEx2Factory<PmTodoEx2Record> g_factory = nullptr;
+
+// SourceType by generation, as the common task record numbers them.
+constexpr std::uint32_t kSourceType[] = {0, 1, 2, 16};
+
+}  // namespace
+
+PmTodoInfo::PmTodoInfo(std::uint32_t version)
+    : generation_(PmLayoutForVersion(version, PmOldVersions::kLayout1)) {
+  QM_LOG_INFO("Palm Desktop Version: %d", static_cast<int>(version));
+  if (g_factory) layout6_ = g_factory();
+}
+
+PmTodoInfo::PmTodoInfo() : PmTodoInfo(GetPalmDesktopVersion()) {}
+
+PmTodoInfo::~PmTodoInfo() {
+  Clear();
+}
+
+void PmTodoInfo::SetEx2Factory(PmEx2Factory<PmTodoEx2Record> factory) {
+  g_factory = factory;
+}
+
+void PmTodoInfo::Clear() {
+  loaded_ = kPmLayoutNone;
+  layout1_.Clear();
+  layout2_.Clear();
+  if (layout6_) layout6_->Clear();
+  items_.clear();
+  cursor_ = 0;
+  manager_.Clear();
+}
+
+bool PmTodoInfo::LoadLayout(int layout, const std::string& path, bool byUser) {
+  switch (layout) {
+    case kPmLayout1:
+      return byUser ? layout1_.LoadByUser(path) : layout1_.Load(path);
+    case kPmLayout2:
+      return byUser ? layout2_.LoadByUser(path) : layout2_.Load(path);
+    case kPmLayout6x:
+      if (!layout6_) {
+        QM_LOG_ERROR("The Palm Desktop 6.x database loader is not available in this program.");
+        return false;
+      }
+      return byUser ? layout6_->LoadByUser(path) : layout6_->LoadByFile(path);
+    default:
+      return false;
+  }
+}
+
+bool PmTodoInfo::LoadByUser(std::int32_t userId) {
+  Clear();
+  QM_LOG_INFO("Load Palm Desktop Tasks by user: %d", userId);
+  std::string folder;
+  if (!GetUserDataFolder(userId, folder)) {
+    QM_LOG_ERROR("Failed to get user database path by user ID.");
+  } else if (LoadByFolder(folder)) {
+    return true;
+  }
+  QM_LOG_ERROR("Failed to load Palm Desktop Tasks database by User: %d", userId);
+  loaded_ = kPmLayoutFailed;
+  return false;
+}
+
+bool PmTodoInfo::LoadByFolder(const std::string& userFolder) {
+  Clear();
+  if (!LoadLayout(generation_, userFolder, true)) {
+    loaded_ = kPmLayoutFailed;
+    return false;
+  }
+  loaded_ = generation_;
+  Build();
+  return true;
+}
+
+bool PmTodoInfo::LoadByFile(const std::string& path) {
+  if (path.empty()) return false;
+  Clear();
+  QM_LOG_INFO("Load Palm Desktop Tasks by file: %s", path.c_str());
+  int layout = kPmLayoutFailed;
+  switch (PmFileKindOf(path)) {
+    case PmFileKind::kMdb:
+      QM_LOG_INFO(".mdb file, try Palm Desktop 6.x database loader.");
+      if (LoadLayout(kPmLayout6x, path, false)) layout = kPmLayout6x;
+      break;
+    case PmFileKind::kDat:
+      QM_LOG_INFO(".dat file, try Palm Desktop 4.1.4 database loader.");
+      if (LoadLayout(kPmLayout2, path, false)) {
+        layout = kPmLayout2;
+      } else {
+        QM_LOG_INFO(
+            "Unable to load this file with Palm Desktop 4.1.4 file loader, try earlier loader "
+            "version.");
+        if (LoadLayout(kPmLayout1, path, false)) layout = kPmLayout1;
+      }
+      break;
+    case PmFileKind::kOther:
+      break;
+  }
+  loaded_ = layout;
+  if (layout == kPmLayoutFailed) {
+    QM_LOG_ERROR("Failed to load Palm Desktop Tasks file (%s)", path.c_str());
+    return false;
+  }
+  Build();
+  return true;
+}
+
+int PmTodoInfo::CheckFileType(const std::string& path) {
+  QM_LOG_INFO("Check Palm Desktop Tasks file version, file: %s", path.c_str());
+  switch (PmFileKindOf(path)) {
+    case PmFileKind::kMdb:
+      if (g_factory && g_factory()->Opens(path)) {
+        QM_LOG_INFO("Check Palm Desktop Task file type: (%s) - Palm Desktop 6.x", path.c_str());
+        return kPmLayout6x;
+      }
+      break;
+    case PmFileKind::kDat:
+      if (PmTodoExUtil(path).Loaded()) {
+        QM_LOG_INFO("Check Palm Desktop Task file type: (%s) - Palm Desktop 4.1.x", path.c_str());
+        return kPmLayout2;
+      }
+      if (PmTodoUtil(path).Loaded()) {
+        QM_LOG_INFO("Check Palm Desktop Task file type: (%s) - Palm Desktop 4.1 or earlier",
+                    path.c_str());
+        return kPmLayout1;
+      }
+      break;
+    case PmFileKind::kOther:
+      break;
+  }
+  QM_LOG_ERROR("Failed to check Palm Desktop Tasks file type: (%s)", path.c_str());
+  return kPmLayoutFailed;
+}
+
+PmTodoItem* PmTodoInfo::First() {
+  cursor_ = 0;
+  return Next();
+}
+
+PmTodoItem* PmTodoInfo::Next() {
+  return cursor_ < items_.size() ? items_[cursor_++] : nullptr;
+}
+
+void PmTodoInfo::Build() {
+  unplaced_ = 0;
+  switch (loaded_) {
+    case kPmLayout1:
+      for (const auto& rec : layout1_.Records())
+        if (PmIsLive(rec.status)) Add(kPmLayout1, rec);
+      break;
+    case kPmLayout2:
+      for (const auto& rec : layout2_.Records())
+        if (PmIsLive(rec.status)) Add(kPmLayout2, rec);
+      break;
+    case kPmLayout6x:
+      for (const auto& rec : layout6_->Records())
+        if (PmIsLive(rec.status)) Add(kPmLayout6x, rec);
+      break;
+    default:
+      break;
+  }
+  if (unplaced_ > 0)
+    QM_LOG_ERROR("%zu Palm to-dos could not be placed in memory and were skipped.", unplaced_);
+}
+
+template <class Rec>
+void PmTodoInfo::Add(int layout, const Rec& rec) {
+  // Filled in place, saving a copy of every record: the manager was just cleared, and its
+  // match index is only built by the first lookup, so no key goes stale.
+  const CommonTask blank;
+  CommonTask* added = manager_.Add(&blank);
+  if (!added) {
+    ++unplaced_;
+    return;
+  }
+  Convert(rec, *added);
+  added->SourceType = kSourceType[layout];
+  added->Status = static_cast<std::uint32_t>(rec.status);
+  if (added->Private) added->Sensitivity = 2;
+  PmTodoItem item;
+  item.layout = layout;
+  item.record = rec;
+  item.loaderRecord = &rec;
+  added->NativeRecord = NativeAttachment::Own(std::move(item));
+  PmTodoItem* own = added->NativeRecord.As<PmTodoItem>();
+  own->entry = added;
+  items_.push_back(own);
+}
+
+namespace {
+
+template <std::size_t N>
+void Put(FixedText<N>& field, const std::string& raw, std::size_t palmCapacity,
+         const PmCodePage& cp, std::string& scratch) {
+  if (raw.empty()) return;
+  std::string_view in(raw);
+  if (palmCapacity && in.size() >= palmCapacity) in = in.substr(0, palmCapacity - 1);
+  scratch.clear();
+  cp.Decode(in, scratch, N - 1);
+  field = scratch;
+}
+
+template <std::size_t N, std::size_t M>
+void Put(FixedText<N>& field, const FixedText<M>& text) {
+  if (!text.empty()) field = text.view();
+}
+
+std::int32_t Importance(std::int32_t priority) {
+  if (priority == 1) return 1;
+  if (priority == 5) return 2;
+  return 0;
+}
+
+}  // namespace
+
+void PmTodoInfo::Convert(const PmTodoRecord& r, CommonTask& t) {
+  Put(t.Subject, r.description, 8192, codePage_, scratch_);
+  Put(t.Note, r.note, 8192, codePage_, scratch_);
+  t.Complete = r.completed ? 1 : 0;
+  t.DueDate = r.dueDate;
+  t.Importance = Importance(r.priority);
+  t.Private = r.isPrivate ? 1 : 0;
+}
+
+void PmTodoInfo::Convert(const PmTodoExRecord& r, CommonTask& t) {
+  Put(t.Subject, r.description, 256, codePage_, scratch_);
+  Put(t.Note, r.note, 8192, codePage_, scratch_);
+  t.Complete = r.completed ? 1 : 0;
+  t.DueDate = r.dueDate;
+  t.Importance = Importance(r.priority);
+  t.Private = r.isPrivate ? 1 : 0;
+  t.ReminderSet = t.ReminderSet2 = r.alarmSet ? 1 : 0;
+  t.Recurrence = PmRecurrenceFrom(r.repeat, clock_);
+}
+
+void PmTodoInfo::Convert(const PmTodoEx2Record& r, CommonTask& t) {
+  Put(t.Subject, r.description);
+  Put(t.Note, r.note);
+  t.Complete = r.completed ? 1 : 0;
+  t.DueDate = r.dueDate;
+  t.Importance = Importance(r.priority);
+  t.Private = r.isPrivate ? 1 : 0;
+  t.ReminderSet = t.ReminderSet2 = r.alarmSet ? 1 : 0;
+  t.Recurrence = PmRecurrenceFrom(r.repeat, clock_);
+}

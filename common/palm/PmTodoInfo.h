@@ -1,0 +1,74 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "misc/CommTaskMgr.h"
+#include "palm/PmCodePage.h"
+#include "palm/PmEx2Port.h"
+#include "palm/PmSourceBase.h"
+#include "palm/PmTodoEx2Util.h"
+#include "palm/PmTodoExUtil.h"
+#include "palm/PmTodoUtil.h"
+
+// One converted Palm to-do, attached to its common record.
+struct PmTodoItem {
+  int layout = kPmLayoutNone;
+  std::variant<std::monostate, PmTodoRecord, PmTodoExRecord, PmTodoEx2Record> record;
+  const void* loaderRecord = nullptr;
+  CommonTask* entry = nullptr;
+};
+
+// The Palm Desktop task source; mirrors PmDateInfo.
+class PmTodoInfo {
+ public:
+  explicit PmTodoInfo(std::uint32_t version);
+  PmTodoInfo();  // the installed version
+  PmTodoInfo(const PmTodoInfo&) = delete;
+  PmTodoInfo& operator=(const PmTodoInfo&) = delete;
+  ~PmTodoInfo();
+
+  static void SetEx2Factory(PmEx2Factory<PmTodoEx2Record> factory);
+
+  int Generation() const { return generation_; }
+  bool LoadByUser(std::int32_t userId);
+  bool LoadByFolder(const std::string& userFolder);
+  bool LoadByFile(const std::string& path);
+  int CheckFileType(const std::string& path);
+  void SetCodePage(std::uint32_t codePage) { codePage_ = PmCodePage(codePage); }
+  void Clear();
+
+  int LoadedLayout() const { return loaded_; }
+  CommTaskMgr& Manager() { return manager_; }
+  PmTodoItem* First();
+  PmTodoItem* Next();
+  std::size_t ItemCount() const { return items_.size(); }
+
+  const PmTodoUtil& Layout1Loader() const { return layout1_; }
+  const PmTodoExUtil& Layout2Loader() const { return layout2_; }
+
+ private:
+  bool LoadLayout(int layout, const std::string& path, bool byUser);
+  void Build();
+  template <class Rec>
+  void Add(int layout, const Rec& rec);
+  void Convert(const PmTodoRecord& r, CommonTask& e);
+  void Convert(const PmTodoExRecord& r, CommonTask& e);
+  void Convert(const PmTodoEx2Record& r, CommonTask& e);
+
+  int generation_;
+  int loaded_ = kPmLayoutNone;
+  std::vector<PmTodoItem*> items_;  // owned by the manager's records
+  std::size_t cursor_ = 0;
+  std::size_t unplaced_ = 0;  // records the manager could not take, logged once per load
+  CommTaskMgr manager_;
+  PmTodoUtil layout1_;
+  PmTodoExUtil layout2_;
+  std::unique_ptr<PmEx2Port<PmTodoEx2Record>> layout6_;
+  PmCodePage codePage_;
+  PmLocalClock clock_;
+  std::string scratch_;
+};

@@ -1,0 +1,519 @@
+// The four Palm sources: generation choice, file rules, and the conversions into common records,
+// over files written with our own writer.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+
+#include "PmTestUtil.h"
+#include "palm/PmAddrInfo.h"
+#include "palm/PmDateInfo.h"
+#include "palm/PmMemoInfo.h"
+#include "palm/PmTodoInfo.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::uint32_t kLayout1Version = 40101;
+constexpr std::uint32_t kLayout2Version = 40102;
+constexpr std::int32_t kForever = 1956528000;  // 2032-01-01, past the no-date limit
+constexpr std::int32_t kBusiness = 1;          // category slot written below
+
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string t = (fs::temp_directory_path() / "qm-pmsrc-XXXXXX").string();
+    path_ = ::mkdtemp(t.data());
+  }
+  ~TempFolder() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+  std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  fs::path path_;
+};
+
+template <class Loader>
+std::string Write(const TempFolder& dir, const std::string& name,
+                  std::vector<typename Loader::Record> records) {
+  Loader db;
+  db.EnsureCategories().Add({kBusiness, 10, "Business", "", 0});
+  for (auto& r : records) {
+    if (r.categoryId == kBusiness) r.categoryName = "Business";
+    db.Records().push_back(std::move(r));
+  }
+  std::string path = dir.File(name);
+  EXPECT_TRUE(db.SaveAs(path));
+  return path;
+}
+
+class PmSourcesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    QuietDebugLog();
+    setenv("TZ", "UTC", 1);
+    tzset();
+  }
+  TempFolder dir_;
+};
+
+// ---- generation choice
+
+struct VersionCase {
+  std::uint32_t version;
+  int contacts;  // also memos
+  int calendar;  // also to-dos
+};
+
+class PmVersionTest : public ::testing::TestWithParam<VersionCase> {};
+
+TEST_P(PmVersionTest, PicksTheGeneration) {
+  QuietDebugLog();
+  const VersionCase& c = GetParam();
+  EXPECT_EQ(PmLayoutForVersion(c.version, PmOldVersions::kUnknown), c.contacts);
+  EXPECT_EQ(PmLayoutForVersion(c.version, PmOldVersions::kLayout1), c.calendar);
+  PmAddrInfo contacts(c.version);
+  EXPECT_EQ(PmAddrInfo::LayoutSelector(), c.contacts);
+  EXPECT_EQ(PmDateInfo(c.version).Generation(), c.calendar);
+  EXPECT_EQ(PmTodoInfo(c.version).Generation(), c.calendar);
+  EXPECT_EQ(PmMemoInfo(c.version).Generation(), c.contacts);
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, PmVersionTest,
+                         ::testing::Values(VersionCase{40102, 2, 2}, VersionCase{40101, 1, 1},
+                                           VersionCase{30500, 1, 1}, VersionCase{30005, 0, 1},
+                                           VersionCase{59999, 2, 2}, VersionCase{60000, 3, 3},
+                                           VersionCase{0xFFFFFFFF, 3, 3}));
+
+TEST_F(PmSourcesTest, UnknownVersionFailsLoadByUser) {
+  PmAddrInfo info(30005);
+  EXPECT_FALSE(info.LoadByFolder(dir_.File("")));
+  EXPECT_EQ(info.LoadedLayout(), kPmLayoutFailed);
+}
+
+TEST_F(PmSourcesTest, NoSixXLoaderFailsCleanly) {
+  PmAddrInfo::SetEx2Factory(nullptr);
+  PmAddrInfo info(0xFFFFFFFF);
+  EXPECT_FALSE(info.LoadByFolder(dir_.File("")));
+  EXPECT_FALSE(info.LoadByFile(dir_.File("Address.mdb")));
+  EXPECT_EQ(info.CheckFileType(dir_.File("Address.mdb")), kPmLayoutFailed);
+}
+
+// ---- contacts
+
+PmAddrRecord Contact1() {
+  PmAddrRecord r;
+  r.recordId = 7;
+  r.status = 0x01;  // modified: still live
+  r.firstName = "Ren\xE9";
+  r.lastName = "Dupont";
+  r.title = "Chef";
+  r.company = std::string(100, 'C');
+  r.street = "1 Rue";
+  r.city = "Lyon";
+  r.state = "RH";
+  r.zip = "69001";
+  r.country = "France";
+  r.note = "line 1\r\nline 2";
+  r.custom = {"c1", "c2", "c3", "c4"};
+  r.phoneLabel = {kPmPhoneHome, kPmPhonePager, kPmPhoneHome, kPmPhoneEmail, kPmPhoneMobile};
+  r.phone = {"111", "222", "333", "ren\xE9@example.com", "555"};
+  r.categoryId = kBusiness;
+  return r;
+}
+
+TEST_F(PmSourcesTest, ContactLayout1Conversion) {
+  auto path = Write<PmAddrUtil>(dir_, "address.dat", {Contact1()});
+  PmAddrInfo info(kLayout1Version);
+  ASSERT_TRUE(info.LoadByFile(path));
+  EXPECT_EQ(info.LoadedLayout(), kPmLayout1);
+  ASSERT_EQ(info.Manager().Count(), 1u);
+  const CommonContact& c = *info.Manager().Peek(0);
+  EXPECT_EQ(c.FirstName, "Ren\xC3\xA9");
+  EXPECT_EQ(c.LastName, "Dupont");
+  EXPECT_EQ(c.JobTitle, "Chef");
+  EXPECT_EQ(c.Company, std::string(63, 'C'));
+  EXPECT_EQ(c.WorkAddress.Street, "1 Rue");
+  EXPECT_EQ(c.WorkAddress.City, "Lyon");
+  EXPECT_EQ(c.WorkAddress.State, "RH");
+  EXPECT_EQ(c.WorkAddress.PostalCode, "69001");
+  EXPECT_EQ(c.WorkAddress.Country, "France");
+  EXPECT_EQ(c.Note, "line 1\r\nline 2");
+  EXPECT_EQ(c.Custom[0], "c1");
+  EXPECT_EQ(c.Custom[3], "c4");
+  EXPECT_EQ(c.Category, "Business");
+  // Two "Home Phone"s: the later one wins; the pager appears nowhere.
+  EXPECT_EQ(c.HomePhone, "333");
+  EXPECT_EQ(c.Email1, "ren\xC3\xA9@example.com");
+  EXPECT_EQ(c.MobilePhone, "555");
+  EXPECT_TRUE(c.Pager.empty());
+  EXPECT_TRUE(c.WorkPhone.empty());
+  EXPECT_EQ(c.SourceType, 1u);
+  EXPECT_EQ(c.Status, 1u);
+  const PmAddrItem* item = c.NativeRecord.As<PmAddrItem>();
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->layout, kPmLayout1);
+  EXPECT_EQ(item->entry, &c);
+  EXPECT_EQ(std::get<PmAddrRecord>(item->record).recordId, 7);
+  EXPECT_EQ(info.First(), item);
+}
+
+TEST_F(PmSourcesTest, ContactLayout2Conversion) {
+  PmAddrExRecord r;
+  r.firstName = "Ann";
+  r.lastName = "Lee";
+  r.company = "Acme";
+  r.title = "CTO";
+  r.note = "n";
+  r.work = {0, "W st", "W city", "W st8", "W zip", "W c"};
+  r.home = {0, "H st", "H city", "H st8", "H zip", "H c"};
+  r.other = {0, "O st", "O city", "O st8", "O zip", "O c"};
+  for (std::size_t i = 0; i < PmAddrExRecord::kCustoms; ++i) r.custom[i] = "k" + std::to_string(i);
+  r.phoneLabel = {0, 1, 2, 3, 4, 5, 7};
+  r.phone = {"w", "h", "f", "o", "e@x", "m", "mob"};
+  auto path = Write<PmAddrExUtil>(dir_, "address.dat", {r});
+  PmAddrInfo info(kLayout2Version);
+  ASSERT_TRUE(info.LoadByFile(path));
+  EXPECT_EQ(info.LoadedLayout(), kPmLayout2);
+  const CommonContact& c = *info.Manager().Peek(0);
+  EXPECT_EQ(c.FirstName, "Ann");
+  EXPECT_EQ(c.Company, "Acme");
+  EXPECT_EQ(c.JobTitle, "CTO");
+  EXPECT_EQ(c.WorkAddress.Street, "W st");
+  EXPECT_EQ(c.HomeAddress.City, "H city");
+  EXPECT_EQ(c.OtherAddress.Country, "O c");
+  EXPECT_EQ(c.OtherAddress.PostalCode, "O zip");
+  EXPECT_EQ(c.Custom[8], "k8");
+  EXPECT_EQ(c.WorkPhone, "w");
+  EXPECT_EQ(c.HomePhone, "h");
+  EXPECT_EQ(c.WorkFax, "f");
+  EXPECT_EQ(c.OtherPhone, "o");
+  EXPECT_EQ(c.Email1, "e@x");
+  EXPECT_EQ(c.PrimaryPhone, "m");
+  EXPECT_EQ(c.MobilePhone, "mob");
+}
+
+TEST_F(PmSourcesTest, DeletedAndArchivedContactsAreSkipped) {
+  std::vector<PmAddrRecord> recs(4);
+  const std::int32_t statuses[] = {0x04, 0x80, 0x01, 0x84};
+  for (std::size_t i = 0; i < recs.size(); ++i) {
+    recs[i].status = statuses[i];
+    recs[i].lastName = "n" + std::to_string(i);
+  }
+  auto path = Write<PmAddrUtil>(dir_, "address.dat", recs);
+  PmAddrInfo info(kLayout1Version);
+  ASSERT_TRUE(info.LoadByFile(path));
+  ASSERT_EQ(info.Manager().Count(), 1u);
+  EXPECT_EQ(info.Manager().Peek(0)->LastName, "n2");
+  EXPECT_EQ(info.Layout1Loader().RecordCount(), 4u);  // the loader keeps them all
+}
+
+TEST_F(PmSourcesTest, MappedCustomFields) {
+  PmAddrRecord r = Contact1();
+  r.phoneLabel = {kPmPhoneHome, kPmPhoneWork, kPmPhoneFax, kPmPhoneOther, kPmPhoneMain};
+  r.phone = {"111", "", "333", "", "555"};
+  auto path = Write<PmAddrUtil>(dir_, "address.dat", {r});
+  PmAddrInfo info(kLayout1Version);
+  EXPECT_TRUE(info.SetMappedField(0, 11));  // Pager: the record has none
+  EXPECT_TRUE(info.SetMappedField(1, 6));   // Home Phone
+  EXPECT_TRUE(info.SetMappedField(9, 22));  // Category
+  EXPECT_FALSE(info.SetMappedField(10, 1));
+  ASSERT_TRUE(info.LoadByFile(path));
+  const CommonContact& c = *info.Manager().Peek(0);
+  EXPECT_TRUE(c.MappedCustom[0].empty());
+  EXPECT_EQ(c.MappedCustom[1], "111");
+  EXPECT_EQ(c.MappedCustom[9], "Business");
+  // The first empty phone slot now carries the pager label, in the item only.
+  const auto& kept = std::get<PmAddrRecord>(c.NativeRecord.As<PmAddrItem>()->record);
+  EXPECT_EQ(kept.phoneLabel[1], kPmPhonePager);
+  EXPECT_EQ(info.Layout1Loader().Records()[0].phoneLabel[1], kPmPhoneWork);
+  EXPECT_EQ(info.FieldEntryCount(), 23u);
+  EXPECT_STREQ(info.FieldEntryById(11)->label, "Pager");
+}
+
+TEST_F(PmSourcesTest, MappedBirthdayIsNotText) {
+  PmAddrExRecord r;
+  r.lastName = "Lee";
+  r.birthday = 12345.5;
+  r.homePage = "http://x";
+  auto path = Write<PmAddrExUtil>(dir_, "address.dat", {r});
+  PmAddrInfo info(kLayout2Version);
+  info.SetMappedField(0, 34);
+  info.SetMappedField(1, 33);
+  ASSERT_TRUE(info.LoadByFile(path));
+  const CommonContact& c = *info.Manager().Peek(0);
+  EXPECT_TRUE(c.MappedCustom[0].empty());
+  EXPECT_EQ(c.MappedCustom[1], "http://x");
+  EXPECT_EQ(info.FieldEntryCount(), 45u);
+  EXPECT_EQ(info.FieldEntryById(34)->type, PmFieldEntry::kRealDate);
+}
+
+TEST_F(PmSourcesTest, UpperCaseDatInLayout1LoadsAfterLayout2Fails) {
+  PmAddrRecord r = Contact1();
+  auto path = Write<PmAddrUtil>(dir_, "ADDRESS.DAT", {r});
+  PmAddrInfo info(kLayout2Version);
+  ASSERT_TRUE(info.LoadByFile(path));
+  EXPECT_EQ(info.LoadedLayout(), kPmLayout1);
+  EXPECT_EQ(info.CheckFileType(path), kPmLayout1);
+  auto path2 = Write<PmAddrExUtil>(dir_, "a2.Dat", {PmAddrExRecord{}});
+  EXPECT_EQ(info.CheckFileType(path2), kPmLayout2);
+}
+
+TEST_F(PmSourcesTest, OtherExtensionsAndEmptyPathsFail) {
+  auto path = Write<PmAddrUtil>(dir_, "address.bak", {Contact1()});
+  PmAddrInfo info(kLayout1Version);
+  EXPECT_FALSE(info.LoadByFile(path));
+  EXPECT_EQ(info.LoadedLayout(), kPmLayoutFailed);
+  EXPECT_EQ(info.CheckFileType(path), kPmLayoutFailed);
+  EXPECT_FALSE(info.LoadByFile(""));
+  EXPECT_FALSE(info.LoadByFile(dir_.File("missing.dat")));
+  EXPECT_EQ(info.Manager().Count(), 0u);
+}
+
+// ---- calendar
+
+PmDateRecord Event1() {
+  PmDateRecord r;
+  r.start = 1262347200;  // 2010-01-01 12:00 UTC
+  r.end = 1262350800;
+  r.description = "Meeting \x80";
+  r.note = "Agenda";
+  r.alarmSet = 1;
+  r.alarmAdvance = 2;
+  r.alarmUnit = 1;
+  return r;
+}
+
+TEST_F(PmSourcesTest, EventLayout1Conversion) {
+  PmDateRecord untimed = Event1();
+  untimed.untimed = 1;
+  untimed.alarmSet = 0;
+  PmDateRecord unscheduled = Event1();
+  unscheduled.start = -1;
+  PmDateRecord deleted = Event1();
+  deleted.status = 0x04;
+  auto path = Write<PmDateUtil>(dir_, "datebook.dat", {Event1(), untimed, unscheduled, deleted});
+  PmDateInfo info(kLayout1Version);
+  ASSERT_TRUE(info.LoadByFile(path));
+  EXPECT_EQ(info.LoadedLayout(), kPmLayout1);
+  ASSERT_EQ(info.Manager().Count(), 2u);
+  const CommonEvent& e = *info.Manager().Peek(0);
+  EXPECT_EQ(e.Subject, "Meeting \xE2\x82\xAC");
+  EXPECT_EQ(e.Description, "Agenda");
+  EXPECT_TRUE(e.Location.empty());
+  EXPECT_EQ(e.AllDay, 0u);
+  EXPECT_EQ(e.Start.wYear, 2010);
+  EXPECT_EQ(e.Start.wMonth, 1);
+  EXPECT_EQ(e.Start.wDay, 1);
+  EXPECT_EQ(e.Start.wDayOfWeek, 5);
+  EXPECT_EQ(e.Start.wHour, 12);
+  EXPECT_EQ(e.End.wHour, 13);
+  EXPECT_EQ(e.ReminderSet, 1u);
+  EXPECT_EQ(e.ReminderCount, 1u);
+  EXPECT_EQ(e.Reminders[0].Amount, 2);
+  EXPECT_EQ(e.Reminders[0].Unit, kUnitHours);
+  EXPECT_EQ(e.SourceType, 1u);
+  const CommonEvent& u = *info.Manager().Peek(1);
+  EXPECT_EQ(u.AllDay, 1u);
+  EXPECT_EQ(u.Start, e.Start);  // kept as stored
+  EXPECT_EQ(u.ReminderSet, 0u);
+  EXPECT_EQ(u.ReminderCount, 0u);
+}
+
+TEST_F(PmSourcesTest, EventLayout2Conversion) {
+  PmDateExRecord r;
+  r.start = 1262347200;
+  r.end = 1262350800;
+  r.description = "Lunch";
+  r.note = "n";
+  r.location = "Caf\xE9";
+  r.alarmSet = 1;
+  r.alarmAdvance = 10;
+  r.alarmUnit = 7;  // unknown units read as minutes
+  auto path = Write<PmDateExUtil>(dir_, "datebook.dat", {r});
+  PmDateInfo info(kLayout1Version);
+  ASSERT_TRUE(info.LoadByFile(path));
+  EXPECT_EQ(info.LoadedLayout(), kPmLayout2);
+  const CommonEvent& e = *info.Manager().Peek(0);
+  EXPECT_EQ(e.Subject, "Lunch");
+  EXPECT_EQ(e.Location, "Caf\xC3\xA9");
+  EXPECT_EQ(e.Reminders[0].Amount, 10);
+  EXPECT_EQ(e.Reminders[0].Unit, kUnitMinutes);
+}
+
+struct RepeatCase {
+  const char* name;
+  PmRepeat rule;
+  CommonRecurrence want;  // pattern dates aside
+};
+
+PmRepeat Rule(std::int32_t kind, std::int32_t interval, std::int32_t end) {
+  PmRepeat r;
+  r.kind = kind;
+  r.interval = interval;
+  r.endDate = end;
+  return r;
+}
+
+CommonRecurrence Want(std::int32_t type, std::int16_t hasEnd, std::int32_t interval,
+                      std::int32_t mask, std::int32_t dayOfMonth, std::int32_t month,
+                      std::int32_t instance) {
+  CommonRecurrence c;
+  c.RecurType = type;
+  c.HasEnd = hasEnd;
+  c.Interval = interval;
+  c.DayOfWeekMask = mask;
+  c.DayOfMonth = dayOfMonth;
+  c.MonthOfYear = month;
+  c.Instance = instance;
+  return c;
+}
+
+std::vector<RepeatCase> RepeatCases() {
+  constexpr std::int32_t k2019 = 1561939200;  // 2019-07-01
+  constexpr std::int32_t k2025 = 1751328000;  // 2025-07-01
+  std::vector<RepeatCase> cases;
+  PmRepeat daily = Rule(PmRepeat::kDaily, 3, kForever);
+  daily.dayIndex = 4;
+  cases.push_back({"Daily", daily, Want(kRecurDaily, 0, 3, 4, 0, 0, 0)});
+  PmRepeat weekly = Rule(PmRepeat::kWeekly, 2, k2019);
+  weekly.dayMask = kMaskMonday | kMaskWednesday;
+  weekly.exceptions = {1262347200};
+  cases.push_back({"WeeklyEndsIn2019", weekly, Want(kRecurWeekly, 1, 2, 0x0A, 0, 0, 1)});
+  PmRepeat byWeekday = Rule(PmRepeat::kMonthlyByWeekday, 1, kForever);
+  byWeekday.dayIndex = 2;
+  byWeekday.weekIndex = 3;
+  cases.push_back({"MonthlyByWeekday", byWeekday, Want(kRecurMonthlyNth, 0, 1, 2, 0, 0, 3)});
+  PmRepeat byDate = Rule(PmRepeat::kMonthlyByDate, 6, k2025);
+  byDate.dayNumber = 10;
+  cases.push_back({"MonthlyByDateEndsIn2025", byDate, Want(kRecurMonthly, 1, 6, 0, 10, 0, 0)});
+  PmRepeat yearly = Rule(PmRepeat::kYearlyByDate, 1, kForever);
+  yearly.monthIndex = 11;
+  yearly.dayNumber = 24;
+  cases.push_back({"YearlyOn24December", yearly, Want(kRecurYearly, 0, 1, 0, 24, 12, 0)});
+  PmRepeat yearlyByWeekday = Rule(PmRepeat::kYearlyByWeekday, 1, kForever);
+  yearlyByWeekday.dayIndex = 1;
+  cases.push_back({"YearlyByWeekdayIsNone", yearlyByWeekday, Want(kRecurNone, 0, 0, 0, 0, 0, 0)});
+  return cases;
+}
+
+class PmRepeatConversionTest : public ::testing::TestWithParam<RepeatCase> {};
+
+TEST_P(PmRepeatConversionTest, FillsTheRecurrence) {
+  QuietDebugLog();
+  setenv("TZ", "UTC", 1);
+  tzset();
+  TempFolder dir;
+  PmDateExRecord r;
+  r.start = 1262347200;
+  r.end = 1262350800;
+  r.repeat = GetParam().rule;
+  auto path = Write<PmDateExUtil>(dir, "datebook.dat", {r});
+  PmDateInfo info(kLayout2Version);
+  ASSERT_TRUE(info.LoadByFile(path));
+  const CommonRecurrence& got = info.Manager().Peek(0)->Recurrence;
+  const CommonRecurrence& want = GetParam().want;
+  EXPECT_TRUE(got.SamePattern(want))
+      << "type " << got.RecurType << " interval " << got.Interval << " mask " << got.DayOfWeekMask
+      << " day " << got.DayOfMonth << " month " << got.MonthOfYear << " instance " << got.Instance;
+  EXPECT_EQ(got.HasEnd, want.HasEnd);
+  EXPECT_EQ(got.PatternStart, SYSTEMTIME{});
+  PmLocalClock clock;
+  EXPECT_EQ(got.PatternEnd, clock.ToSystemTime(GetParam().rule.endDate));
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, PmRepeatConversionTest, ::testing::ValuesIn(RepeatCases()),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(PmSourcesTest, LocalClockAgreesWithLocaltimeAcrossDst) {
+  setenv("TZ", "Europe/Berlin", 1);
+  tzset();
+  PmLocalClock clock;
+  // Every 7 minutes across a year holding both changes, and the no-date value.
+  for (std::int64_t v = 1616800000; v < 1648000000; v += 7 * 60 * 13) {
+    auto value = static_cast<std::int32_t>(v);
+    std::time_t t = value;
+    struct tm parts {};
+    ASSERT_TRUE(localtime_r(&t, &parts));
+    SYSTEMTIME st = clock.ToSystemTime(value);
+    ASSERT_EQ(st.wYear, parts.tm_year + 1900) << v;
+    ASSERT_EQ(st.wMonth, parts.tm_mon + 1) << v;
+    ASSERT_EQ(st.wDay, parts.tm_mday) << v;
+    ASSERT_EQ(st.wHour, parts.tm_hour) << v;
+    ASSERT_EQ(st.wMinute, parts.tm_min) << v;
+    ASSERT_EQ(st.wDayOfWeek, parts.tm_wday) << v;
+  }
+  EXPECT_EQ(clock.ToSystemTime(-1).wYear, 1970);
+  EXPECT_EQ(clock.ToSystemTime(1956499199).wYear, 2031);
+  setenv("TZ", "UTC", 1);
+  tzset();
+}
+
+// ---- tasks and memos
+
+TEST_F(PmSourcesTest, TaskPrioritiesAndPrivacy) {
+  std::vector<PmTodoRecord> v1(4);
+  const std::int32_t priorities[] = {1, 3, 5, 9};
+  for (std::size_t i = 0; i < v1.size(); ++i) {
+    v1[i].priority = priorities[i];
+    v1[i].description = "t" + std::to_string(i);
+    v1[i].dueDate = 1262347200;
+  }
+  v1[3].status = 0x80;
+  auto path1 = Write<PmTodoUtil>(dir_, "todo.dat", v1);
+  PmTodoInfo info(kLayout1Version);
+  ASSERT_TRUE(info.LoadByFile(path1));
+  ASSERT_EQ(info.Manager().Count(), 3u);
+  EXPECT_EQ(info.Manager().Peek(0)->Importance, 1);
+  EXPECT_EQ(info.Manager().Peek(1)->Importance, 0);
+  EXPECT_EQ(info.Manager().Peek(2)->Importance, 2);
+  EXPECT_EQ(info.Manager().Peek(0)->DueDate, 1262347200);
+  EXPECT_EQ(info.Manager().Peek(0)->SourceType, 1u);
+
+  PmTodoExRecord r;
+  r.description = "secret";
+  r.isPrivate = 1;
+  r.alarmSet = 1;
+  r.completed = 1;
+  r.repeat = Rule(PmRepeat::kDaily, 2, kForever);
+  auto path2 = Write<PmTodoExUtil>(dir_, "todo2.dat", {r});
+  ASSERT_TRUE(info.LoadByFile(path2));
+  const CommonTask& t = *info.Manager().Peek(0);
+  EXPECT_EQ(t.Private, 1);
+  EXPECT_EQ(t.Sensitivity, 2);
+  EXPECT_EQ(t.Complete, 1);
+  EXPECT_TRUE(t.HasReminder());
+  EXPECT_EQ(t.Recurrence.RecurType, kRecurDaily);
+  EXPECT_EQ(t.SourceType, 2u);
+}
+
+TEST_F(PmSourcesTest, MemoTitleIsTheFirstLine) {
+  std::vector<PmMemoRecord> memos(3);
+  memos[0].text = "Shopping\r\nmilk\r\neggs";
+  memos[0].isPrivate = 1;
+  memos[1].text = "Unix\nline";
+  memos[2].text = std::string(300, 'a');
+  auto path = Write<PmMemoUtil>(dir_, "memopad.dat", memos);
+  PmMemoInfo info(kLayout1Version);
+  ASSERT_TRUE(info.LoadByFile(path));
+  ASSERT_EQ(info.Manager().Count(), 3u);
+  const CommonNote& n = *info.Manager().Peek(0);
+  EXPECT_EQ(n.Title, "Shopping");
+  EXPECT_EQ(n.Body, "Shopping\r\nmilk\r\neggs");
+  EXPECT_EQ(n.Reserved, 1u);
+  EXPECT_EQ(n.SourceType, 1u);
+  EXPECT_EQ(info.Manager().Peek(1)->Title, "Unix");
+  EXPECT_EQ(info.Manager().Peek(2)->Title, std::string(255, 'a'));
+}
+
+TEST_F(PmSourcesTest, MemoUnknownVersionFailsByUser) {
+  PmMemoInfo info(30005);
+  EXPECT_FALSE(info.LoadByUser(1));
+  EXPECT_EQ(info.LoadedLayout(), kPmLayoutFailed);
+}
+
+}  // namespace

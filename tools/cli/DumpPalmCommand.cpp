@@ -1,0 +1,218 @@
+// `dump palm contacts|calendar|tasks|notes (--file F | --user ID) [--native] [--code-page N]`:
+// loads through the Palm source of that data type and prints the common records, or with
+// --native the Palm records themselves (every field by its table position, the category name and
+// the repeat rule), as JSON lines, so that our reader can be set against other readers.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <type_traits>
+#include <variant>
+#include <vector>
+
+#include "cli/Commands.h"
+#include "cli/JsonLines.h"
+#include "cli/RecordJsonLine.h"
+#include "misc/CxDebugUtil.h"
+#include "palm/PmAddrInfo.h"
+#include "palm/PmDateInfo.h"
+#include "palm/PmEx2Port.h"
+#include "palm/PmMemoInfo.h"
+#include "palm/PmTodoInfo.h"
+#include "src/AppSettings.h"
+
+namespace {
+
+constexpr int kOk = 0, kFailed = 1, kBadInput = 2;
+
+struct PalmArgs {
+  std::string type;
+  std::string file;
+  std::string user;
+  bool native = false;
+  std::uint32_t codePage = PmCodePage::kWindows1252;
+};
+
+void PlugInEx2Loaders() {
+  PmAddrInfo::SetEx2Factory(&PmEx2PortOf<PmAddrEx2Util>::Make);
+  PmDateInfo::SetEx2Factory(&PmEx2PortOf<PmDateEx2Util>::Make);
+  PmTodoInfo::SetEx2Factory(&PmEx2PortOf<PmTodoEx2Util>::Make);
+  PmMemoInfo::SetEx2Factory(&PmEx2PortOf<PmMemoEx2Util>::Make);
+}
+
+using ojson = nlohmann::ordered_json;
+
+ojson RepeatJson(const PmRepeat& r) {
+  return ojson{{"kind", r.kind},
+               {"interval", r.interval},
+               {"endDate", r.endDate},
+               {"firstDayOfWeek", r.firstDayOfWeek},
+               {"dayIndex", r.dayIndex},
+               {"dayMask", r.dayMask},
+               {"weekIndex", r.weekIndex},
+               {"dayNumber", r.dayNumber},
+               {"monthIndex", r.monthIndex},
+               {"exceptions", r.exceptions}};
+}
+
+ojson OpaqueJson(const PmOpaque& o) {
+  return ojson{{"size", o.size}, {"first", o.first}, {"second", o.second}, {"bytes", o.bytes}};
+}
+
+// A 4.x record: "fields" in table order; texts decoded from the code page.
+template <class Rec>
+ojson NativeJson(int layout, const Rec& rec, const PmCodePage& cp) {
+  ojson fields = ojson::array();
+  for (const auto& f : Rec::Fields()) {
+    std::visit(
+        [&](auto* value) {
+          using T = std::remove_pointer_t<decltype(value)>;
+          if constexpr (std::is_same_v<T, std::string>) {
+            fields.push_back(cp.Decode(*value));
+          } else if constexpr (std::is_same_v<T, PmRepeat>) {
+            fields.push_back(RepeatJson(*value));
+          } else if constexpr (std::is_same_v<T, PmOpaque>) {
+            fields.push_back(OpaqueJson(*value));
+          } else {
+            fields.push_back(*value);
+          }
+        },
+        f.ref(const_cast<Rec&>(rec)));
+  }
+  ojson j{{"layout", layout}, {"category", cp.Decode(rec.categoryName)}, {"fields", fields}};
+  if (!rec.extra.empty()) j["extraFields"] = rec.extra.size();
+  return j;
+}
+
+// A 6.x row: its columns by name, as stored.
+template <class Rec>
+ojson NativeJson(int layout, const Rec& rec) {
+  ojson columns = ojson::object();
+  for (const auto& c : Rec::Columns()) {
+    std::visit(
+        [&](auto value) {
+          if constexpr (std::is_same_v<decltype(value), TextFieldRef>) {
+            columns[std::string(c.name)] = std::string(value.view());
+          } else {
+            columns[std::string(c.name)] = *value;
+          }
+        },
+        c.target(const_cast<Rec&>(rec)));
+  }
+  ojson j{{"layout", layout}, {"category", rec.categoryName.str()}, {"columns", columns}};
+  if constexpr (requires { rec.repeat; }) j["repeat"] = RepeatJson(rec.repeat);
+  return j;
+}
+
+template <class Item>
+ojson ItemJson(const Item& item, const PmCodePage& cp) {
+  return std::visit(
+      [&](const auto& rec) -> ojson {
+        using R = std::decay_t<decltype(rec)>;
+        if constexpr (std::is_same_v<R, std::monostate>) {
+          return ojson::object();
+        } else if constexpr (requires { R::Fields(); }) {
+          return NativeJson(item.layout, rec, cp);
+        } else {
+          return NativeJson(item.layout, rec);
+        }
+      },
+      item.record);
+}
+
+template <class Manager>
+void WriteLines(const Manager& records) {
+  RecordJsonLine buf;
+  for (std::uint32_t i = 0; i < records.Count(); ++i) {
+    buf.Append(*records.Peek(static_cast<std::int32_t>(i)));
+    if (buf.size() > (1u << 20)) {
+      std::fwrite(buf.data(), 1, buf.size(), stdout);
+      buf.clear();
+    }
+  }
+  if (buf.size() > 0) std::fwrite(buf.data(), 1, buf.size(), stdout);
+}
+
+template <class Info>
+int Run(Info& info, const PalmArgs& a, const char* title) {
+  info.SetCodePage(a.codePage);
+  bool ok = false;
+  if (!a.file.empty()) {
+    ok = info.LoadByFile(a.file);
+  } else {
+    char* end = nullptr;
+    long id = std::strtol(a.user.c_str(), &end, 10);
+    ok = end && *end == 0 && !a.user.empty() && info.LoadByUser(static_cast<std::int32_t>(id));
+  }
+  if (!ok) {
+    std::fprintf(stderr, "Failed to load Palm Desktop %s information.\n", title);
+    return kFailed;
+  }
+  LineWriter out;
+  if (a.native) {
+    PmCodePage cp(a.codePage);
+    for (auto* item = info.First(); item; item = info.Next())
+      out.Line(ItemJson(*item, cp).dump(-1, ' ', false, ojson::error_handler_t::replace));
+  } else {
+    WriteLines(info.Manager());
+    std::fflush(stdout);
+  }
+  return kOk;
+}
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: quillmove-cli dump palm contacts|calendar|tasks|notes "
+               "(--file F | --user ID) [--native] [--code-page N]\n");
+  return kBadInput;
+}
+
+}  // namespace
+
+int DumpPalmCommand(const std::vector<std::string>& args) {
+  // args[0] is "palm".
+  if (args.size() < 2) return Usage();
+  PalmArgs a;
+  a.type = args[1];
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    const std::string& opt = args[i];
+    if (opt == "--native") {
+      a.native = true;
+      continue;
+    }
+    if (i + 1 >= args.size()) return Usage();
+    const std::string& value = args[++i];
+    if (opt == "--file") {
+      a.file = value;
+    } else if (opt == "--user") {
+      a.user = value;
+    } else if (opt == "--code-page") {
+      a.codePage = static_cast<std::uint32_t>(std::strtoul(value.c_str(), nullptr, 10));
+    } else {
+      std::fprintf(stderr, "quillmove-cli dump palm: unknown option %s\n", opt.c_str());
+      return kBadInput;
+    }
+  }
+  if (a.file.empty() == a.user.empty()) return Usage();
+  // The readers log to the debug log, which belongs in the data folder, not the current one.
+  std::string folder;
+  if (GetAppDataFolder(folder)) CxDebugUtil::Instance().SetFolder(folder);
+  PlugInEx2Loaders();
+  if (a.type == "contacts") {
+    PmAddrInfo info;
+    return Run(info, a, "Contacts");
+  }
+  if (a.type == "calendar") {
+    PmDateInfo info;
+    return Run(info, a, "Calendar");
+  }
+  if (a.type == "tasks") {
+    PmTodoInfo info;
+    return Run(info, a, "Tasks");
+  }
+  if (a.type == "notes") {
+    PmMemoInfo info;
+    return Run(info, a, "Memos");
+  }
+  std::fprintf(stderr, "quillmove-cli dump palm: unknown record type %s\n", a.type.c_str());
+  return kBadInput;
+}
