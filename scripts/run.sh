@@ -10,3 +10,5 @@ echo "== Settings of this user's data folder"
 "$bin/quillmove-cli" settings
 echo "== Comparing the bundled sample contacts with the sample account"
 "$bin/quillmove-cli" compare contacts tests/data/cli/source-contacts.jsonl tests/data/cli/target-contacts.jsonl
+echo "== A bundled Palm Desktop date book, as common records"
+"$bin/quillmove-cli" dump palm calendar --file fuzz/corpus/pm_dat_fuzzer/datebook-layout2.dat
