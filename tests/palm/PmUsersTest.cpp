@@ -82,7 +82,10 @@ TEST(UsersDat, DamagedFilesNeverCrash) {
   const std::string& full = w.Bytes();
   // Cut anywhere before the last user's folder name, the file is damaged; after it only conduit
   // settings are missing, which the list does not need.
-  std::size_t lastDir = full.find("\x01" "C") + 2;
+  std::size_t lastDir = full.find(
+                            "\x01"
+                            "C") +
+                        2;
   for (std::size_t n = 0; n < full.size(); ++n) {
     auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(full.data()), n);
     std::vector<PmUser> users;
