@@ -3,8 +3,11 @@
 #include <filesystem>
 #include <random>
 
+#include "PmFixtures.h"
 #include "TestUtil.h"
 #include "misc/UserPrompt.h"
+#include "palm/PmDateExUtil.h"
+#include "palm/PmDateInfo.h"
 #include "palm/PmUsers.h"
 #include "platform/Registry.h"
 
@@ -181,6 +184,23 @@ TEST_F(PalmFolderTest, FallsBackToUserFoldersWithStableIds) {
   ResetPalmUsers();
   DiscoverPalmUsers();
   EXPECT_EQ(PalmUsers()[0].UserID, firstId);
+}
+
+TEST_F(PalmFolderTest, DateBookLoadsByUser) {
+  UsersDatWriter w(1);
+  w.User(555, "Ann Lee", "LeeA", true);
+  WriteFile(dir_.file("Users.dat"), w.Bytes());
+  std::filesystem::create_directories(dir_.file("LeeA/datebook"));
+  PmDateExUtil db;
+  FillSample(db, 5);
+  ASSERT_TRUE(db.SaveAs(dir_.file("LeeA/datebook/datebook.dat")));
+  PointRegistryAt(dir_.path());
+  DiscoverPalmUsers();
+  PmDateInfo info(40104);  // Palm Desktop 4.1.4: layout 2
+  ASSERT_TRUE(info.LoadByUser(555));
+  EXPECT_EQ(info.ItemCount(), info.Manager().Count());
+  EXPECT_GT(info.Manager().Count(), 0u);
+  EXPECT_FALSE(info.LoadByUser(556));
 }
 
 TEST_F(PalmFolderTest, NoUsersShowsTheMessage) {

@@ -18,6 +18,7 @@
 #include "palm/PmEx2Port.h"
 #include "palm/PmMemoInfo.h"
 #include "palm/PmTodoInfo.h"
+#include "palm/PmUsers.h"
 #include "src/AppSettings.h"
 
 namespace {
@@ -141,6 +142,8 @@ int Run(Info& info, const PalmArgs& a, const char* title) {
   } else {
     char* end = nullptr;
     long id = std::strtol(a.user.c_str(), &end, 10);
+    // The user library answers for users only once discovery has loaded it.
+    DiscoverPalmUsers();
     ok = end && *end == 0 && !a.user.empty() && info.LoadByUser(static_cast<std::int32_t>(id));
   }
   if (!ok) {
