@@ -14,7 +14,13 @@
 namespace {
 
 int g_selector = kPmLayoutNone;
-PmEx2Factory<PmAddrEx2Record> g_factory = nullptr;
+constexpr PmSourceTexts kTexts = {
+    "Load Palm Desktop Contacts by file: %s",
+    "Failed to load Palm Desktop Contacts data file: %s",
+    "Check Palm Desktop Contacts file version, file: %s",
+    "Contacts",
+    "Failed to check Palm Desktop Contacts file type: (%s)",
+};
 
 constexpr const char* kPhoneLabels[] = {"Work Phone", "Home Phone", "Fax",   "Other Phone",
                                         "E-mail",     "Main Phone", "Pager", "Mobile Phone"};
@@ -109,7 +115,6 @@ std::string AddressPart(const PmPostalAddress& a, int part) {
 PmAddrInfo::PmAddrInfo(std::uint32_t version) {
   QM_LOG_INFO("Palm Desktop Version: %d", static_cast<int>(version));
   g_selector = PmLayoutForVersion(version, PmOldVersions::kUnknown);
-  if (g_factory) layout6_ = g_factory();
 }
 
 PmAddrInfo::PmAddrInfo() : PmAddrInfo(GetPalmDesktopVersion()) {}
@@ -118,39 +123,16 @@ PmAddrInfo::~PmAddrInfo() {
   Clear();
 }
 
-void PmAddrInfo::SetEx2Factory(PmEx2Factory<PmAddrEx2Record> factory) {
-  g_factory = factory;
-}
-
 int PmAddrInfo::LayoutSelector() {
   return g_selector;
 }
 
 void PmAddrInfo::Clear() {
   loaded_ = kPmLayoutNone;
-  layout1_.Clear();
-  layout2_.Clear();
-  if (layout6_) layout6_->Clear();
+  ClearLoaders();
   items_.clear();
   cursor_ = 0;
   manager_.Clear();
-}
-
-bool PmAddrInfo::LoadLayout(int layout, const std::string& path, bool byUser) {
-  switch (layout) {
-    case kPmLayout1:
-      return byUser ? layout1_.LoadByUser(path) : layout1_.Load(path);
-    case kPmLayout2:
-      return byUser ? layout2_.LoadByUser(path) : layout2_.Load(path);
-    case kPmLayout6x:
-      if (!layout6_) {
-        QM_LOG_ERROR("The Palm Desktop 6.x database loader is not available in this program.");
-        return false;
-      }
-      return byUser ? layout6_->LoadByUser(path) : layout6_->LoadByFile(path);
-    default:
-      return false;
-  }
 }
 
 bool PmAddrInfo::LoadByUser(std::int32_t userId) {
@@ -190,62 +172,14 @@ bool PmAddrInfo::LoadByFolder(const std::string& userFolder) {
 bool PmAddrInfo::LoadByFile(const std::string& path) {
   if (path.empty()) return false;
   Clear();
-  QM_LOG_INFO("Load Palm Desktop Contacts by file: %s", path.c_str());
-  int layout = kPmLayoutFailed;
-  switch (PmFileKindOf(path)) {
-    case PmFileKind::kMdb:
-      QM_LOG_INFO(".mdb file, try Palm Desktop 6.x database loader.");
-      if (LoadLayout(kPmLayout6x, path, false)) layout = kPmLayout6x;
-      break;
-    case PmFileKind::kDat:
-      QM_LOG_INFO(".dat file, try Palm Desktop 4.1.4 database loader.");
-      if (LoadLayout(kPmLayout2, path, false)) {
-        layout = kPmLayout2;
-      } else {
-        QM_LOG_INFO(
-            "Unable to load this file with Palm Desktop 4.1.4 file loader, try earlier loader "
-            "version.");
-        if (LoadLayout(kPmLayout1, path, false)) layout = kPmLayout1;
-      }
-      break;
-    case PmFileKind::kOther:
-      break;
-  }
-  loaded_ = layout;
-  if (layout == kPmLayoutFailed) {
-    QM_LOG_ERROR("Failed to load Palm Desktop Contacts data file: %s", path.c_str());
-    return false;
-  }
+  loaded_ = LoadFile(path, kTexts);
+  if (loaded_ == kPmLayoutFailed) return false;
   Build();
   return true;
 }
 
 int PmAddrInfo::CheckFileType(const std::string& path) {
-  QM_LOG_INFO("Check Palm Desktop Contacts file version, file: %s", path.c_str());
-  switch (PmFileKindOf(path)) {
-    case PmFileKind::kMdb:
-      if (g_factory && g_factory()->Opens(path)) {
-        QM_LOG_INFO("Check Palm Desktop Contacts file type: (%s) - Palm Desktop 6.x", path.c_str());
-        return kPmLayout6x;
-      }
-      break;
-    case PmFileKind::kDat:
-      if (PmAddrExUtil(path).Loaded()) {
-        QM_LOG_INFO("Check Palm Desktop Contacts file type: (%s) - Palm Desktop 4.1.x",
-                    path.c_str());
-        return kPmLayout2;
-      }
-      if (PmAddrUtil(path).Loaded()) {
-        QM_LOG_INFO("Check Palm Desktop Contacts file type: (%s) - Palm Desktop 4.1 or earlier",
-                    path.c_str());
-        return kPmLayout1;
-      }
-      break;
-    case PmFileKind::kOther:
-      break;
-  }
-  QM_LOG_ERROR("Failed to check Palm Desktop Contacts file type: (%s)", path.c_str());
-  return kPmLayoutFailed;
+  return CheckFile(path, kTexts);
 }
 
 bool PmAddrInfo::SetMappedField(std::size_t slot, std::int32_t fieldId) {

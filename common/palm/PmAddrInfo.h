@@ -15,6 +15,7 @@
 #include "palm/PmCodePage.h"
 #include "palm/PmEx2Port.h"
 #include "palm/PmSourceBase.h"
+#include "palm/PmSourceLoaders.h"
 
 // One converted Palm contact: its layout and a copy of its Palm record, attached to the common
 // record; `loaderRecord` points into the loader's list and `entry` at the manager's record.
@@ -27,7 +28,7 @@ struct PmAddrItem {
 
 // The Palm Desktop contact source: picks the loader for the installed Palm Desktop or for a
 // file, keeps the Palm records and converts every live one into a CommonContact.
-class PmAddrInfo {
+class PmAddrInfo : private PmSourceLoaders<PmAddrUtil, PmAddrExUtil, PmAddrEx2Record> {
  public:
   static constexpr std::size_t kMapSlots = 10;
 
@@ -38,7 +39,7 @@ class PmAddrInfo {
   PmAddrInfo& operator=(const PmAddrInfo&) = delete;
   ~PmAddrInfo();
 
-  static void SetEx2Factory(PmEx2Factory<PmAddrEx2Record> factory);
+  using PmSourceLoaders<PmAddrUtil, PmAddrExUtil, PmAddrEx2Record>::SetEx2Factory;
   // The process-wide layout selector (0 unknown, 1, 2, 3) the field tables follow.
   static int LayoutSelector();
 
@@ -71,7 +72,6 @@ class PmAddrInfo {
  private:
   std::span<const PmFieldEntry> Table() const;
   std::string RawFieldText(PmAddrItem& item, std::int32_t id) const;
-  bool LoadLayout(int layout, const std::string& path, bool byUser);
   void Build();
   template <class Rec>
   void Add(int layout, const Rec& rec);
@@ -87,8 +87,5 @@ class PmAddrInfo {
   std::size_t unplaced_ = 0;  // records the manager could not take, logged once per load
   std::array<std::int32_t, kMapSlots> map_{};
   CommAddrMgr manager_;
-  PmAddrUtil layout1_;
-  PmAddrExUtil layout2_;
-  std::unique_ptr<PmEx2Port<PmAddrEx2Record>> layout6_;
   PmCodePage codePage_;
 };

@@ -13,6 +13,7 @@
 #include "palm/PmDateUtil.h"
 #include "palm/PmEx2Port.h"
 #include "palm/PmSourceBase.h"
+#include "palm/PmSourceLoaders.h"
 
 // One converted Palm date-book record, attached to its common record.
 struct PmDateItem {
@@ -23,7 +24,7 @@ struct PmDateItem {
 };
 
 // The Palm Desktop calendar source; mirrors PmAddrInfo.
-class PmDateInfo {
+class PmDateInfo : private PmSourceLoaders<PmDateUtil, PmDateExUtil, PmDateEx2Record> {
  public:
   explicit PmDateInfo(std::uint32_t version);
   PmDateInfo();  // the installed version
@@ -31,7 +32,7 @@ class PmDateInfo {
   PmDateInfo& operator=(const PmDateInfo&) = delete;
   ~PmDateInfo();
 
-  static void SetEx2Factory(PmEx2Factory<PmDateEx2Record> factory);
+  using PmSourceLoaders<PmDateUtil, PmDateExUtil, PmDateEx2Record>::SetEx2Factory;
 
   int Generation() const { return generation_; }
   bool LoadByUser(std::int32_t userId);
@@ -51,7 +52,6 @@ class PmDateInfo {
   const PmDateExUtil& Layout2Loader() const { return layout2_; }
 
  private:
-  bool LoadLayout(int layout, const std::string& path, bool byUser);
   void Build();
   template <class Rec>
   void Add(int layout, const Rec& rec);
@@ -65,9 +65,6 @@ class PmDateInfo {
   std::size_t cursor_ = 0;
   std::size_t unplaced_ = 0;  // records the manager could not take, logged once per load
   CommDateMgr manager_;
-  PmDateUtil layout1_;
-  PmDateExUtil layout2_;
-  std::unique_ptr<PmEx2Port<PmDateEx2Record>> layout6_;
   PmCodePage codePage_;
   PmLocalClock clock_;
   std::string scratch_;

@@ -11,14 +11,19 @@
 
 namespace {
 
-PmEx2Factory<PmMemoEx2Record> g_factory = nullptr;
+constexpr PmSourceTexts kTexts = {
+    "Load Palm Desktop Memos by file: %s",
+    "Failed to load Palm Desktop Memos data file (%s)",
+    "Check Palm Desktop Memos file version, file: %s",
+    "Memos",
+    "Failed to check Palm Desktop Memos data file type (%s)",
+};
 
 }  // namespace
 
 PmMemoInfo::PmMemoInfo(std::uint32_t version)
     : generation_(PmLayoutForVersion(version, PmOldVersions::kUnknown)) {
   QM_LOG_INFO("Palm Desktop Version: %d", static_cast<int>(version));
-  if (g_factory) layout6_ = g_factory();
 }
 
 PmMemoInfo::PmMemoInfo() : PmMemoInfo(GetPalmDesktopVersion()) {}
@@ -27,35 +32,12 @@ PmMemoInfo::~PmMemoInfo() {
   Clear();
 }
 
-void PmMemoInfo::SetEx2Factory(PmEx2Factory<PmMemoEx2Record> factory) {
-  g_factory = factory;
-}
-
 void PmMemoInfo::Clear() {
   loaded_ = kPmLayoutNone;
-  layout1_.Clear();
-  layout2_.Clear();
-  if (layout6_) layout6_->Clear();
+  ClearLoaders();
   items_.clear();
   cursor_ = 0;
   manager_.Clear();
-}
-
-bool PmMemoInfo::LoadLayout(int layout, const std::string& path, bool byUser) {
-  switch (layout) {
-    case kPmLayout1:
-      return byUser ? layout1_.LoadByUser(path) : layout1_.Load(path);
-    case kPmLayout2:
-      return byUser ? layout2_.LoadByUser(path) : layout2_.Load(path);
-    case kPmLayout6x:
-      if (!layout6_) {
-        QM_LOG_ERROR("The Palm Desktop 6.x database loader is not available in this program.");
-        return false;
-      }
-      return byUser ? layout6_->LoadByUser(path) : layout6_->LoadByFile(path);
-    default:
-      return false;
-  }
 }
 
 bool PmMemoInfo::LoadByUser(std::int32_t userId) {
@@ -88,61 +70,14 @@ bool PmMemoInfo::LoadByFolder(const std::string& userFolder) {
 bool PmMemoInfo::LoadByFile(const std::string& path) {
   if (path.empty()) return false;
   Clear();
-  QM_LOG_INFO("Load Palm Desktop Memos by file: %s", path.c_str());
-  int layout = kPmLayoutFailed;
-  switch (PmFileKindOf(path)) {
-    case PmFileKind::kMdb:
-      QM_LOG_INFO(".mdb file, try Palm Desktop 6.x database loader.");
-      if (LoadLayout(kPmLayout6x, path, false)) layout = kPmLayout6x;
-      break;
-    case PmFileKind::kDat:
-      QM_LOG_INFO(".dat file, try Palm Desktop 4.1.4 database loader.");
-      if (LoadLayout(kPmLayout2, path, false)) {
-        layout = kPmLayout2;
-      } else {
-        QM_LOG_INFO(
-            "Unable to load this file with Palm Desktop 4.1.4 file loader, try earlier loader "
-            "version.");
-        if (LoadLayout(kPmLayout1, path, false)) layout = kPmLayout1;
-      }
-      break;
-    case PmFileKind::kOther:
-      break;
-  }
-  loaded_ = layout;
-  if (layout == kPmLayoutFailed) {
-    QM_LOG_ERROR("Failed to load Palm Desktop Memos data file (%s)", path.c_str());
-    return false;
-  }
+  loaded_ = LoadFile(path, kTexts);
+  if (loaded_ == kPmLayoutFailed) return false;
   Build();
   return true;
 }
 
 int PmMemoInfo::CheckFileType(const std::string& path) {
-  QM_LOG_INFO("Check Palm Desktop Memos file version, file: %s", path.c_str());
-  switch (PmFileKindOf(path)) {
-    case PmFileKind::kMdb:
-      if (g_factory && g_factory()->Opens(path)) {
-        QM_LOG_INFO("Check Palm Desktop Memos file type: (%s) - Palm Desktop 6.x", path.c_str());
-        return kPmLayout6x;
-      }
-      break;
-    case PmFileKind::kDat:
-      if (PmMemoExUtil(path).Loaded()) {
-        QM_LOG_INFO("Check Palm Desktop Memos file type: (%s) - Palm Desktop 4.1.x", path.c_str());
-        return kPmLayout2;
-      }
-      if (PmMemoUtil(path).Loaded()) {
-        QM_LOG_INFO("Check Palm Desktop Memos file type: (%s) - Palm Desktop 4.1 or earlier",
-                    path.c_str());
-        return kPmLayout1;
-      }
-      break;
-    case PmFileKind::kOther:
-      break;
-  }
-  QM_LOG_ERROR("Failed to check Palm Desktop Memos data file type (%s)", path.c_str());
-  return kPmLayoutFailed;
+  return CheckFile(path, kTexts);
 }
 
 PmMemoItem* PmMemoInfo::First() {

@@ -13,6 +13,7 @@
 #include "palm/PmMemoExUtil.h"
 #include "palm/PmMemoUtil.h"
 #include "palm/PmSourceBase.h"
+#include "palm/PmSourceLoaders.h"
 
 // One converted Palm memo, attached to its common record.
 struct PmMemoItem {
@@ -23,7 +24,7 @@ struct PmMemoItem {
 };
 
 // The Palm Desktop note source; mirrors PmDateInfo.
-class PmMemoInfo {
+class PmMemoInfo : private PmSourceLoaders<PmMemoUtil, PmMemoExUtil, PmMemoEx2Record> {
  public:
   explicit PmMemoInfo(std::uint32_t version);
   PmMemoInfo();  // the installed version
@@ -31,7 +32,7 @@ class PmMemoInfo {
   PmMemoInfo& operator=(const PmMemoInfo&) = delete;
   ~PmMemoInfo();
 
-  static void SetEx2Factory(PmEx2Factory<PmMemoEx2Record> factory);
+  using PmSourceLoaders<PmMemoUtil, PmMemoExUtil, PmMemoEx2Record>::SetEx2Factory;
 
   int Generation() const { return generation_; }
   bool LoadByUser(std::int32_t userId);
@@ -51,7 +52,6 @@ class PmMemoInfo {
   const PmMemoExUtil& Layout2Loader() const { return layout2_; }
 
  private:
-  bool LoadLayout(int layout, const std::string& path, bool byUser);
   void Build();
   template <class Rec>
   void Add(int layout, const Rec& rec);
@@ -65,8 +65,5 @@ class PmMemoInfo {
   std::size_t cursor_ = 0;
   std::size_t unplaced_ = 0;  // records the manager could not take, logged once per load
   CommNoteMgr manager_;
-  PmMemoUtil layout1_;
-  PmMemoExUtil layout2_;
-  std::unique_ptr<PmEx2Port<PmMemoEx2Record>> layout6_;
   PmCodePage codePage_;
 };

@@ -11,7 +11,13 @@
 
 namespace {
 
-PmEx2Factory<PmTodoEx2Record> g_factory = nullptr;
+constexpr PmSourceTexts kTexts = {
+    "Load Palm Desktop Tasks by file: %s",
+    "Failed to load Palm Desktop Tasks file (%s)",
+    "Check Palm Desktop Tasks file version, file: %s",
+    "Task",
+    "Failed to check Palm Desktop Tasks file type: (%s)",
+};
 
 // SourceType by generation, as the common task record numbers them.
 constexpr std::uint32_t kSourceType[] = {0, 1, 2, 16};
@@ -21,7 +27,6 @@ constexpr std::uint32_t kSourceType[] = {0, 1, 2, 16};
 PmTodoInfo::PmTodoInfo(std::uint32_t version)
     : generation_(PmLayoutForVersion(version, PmOldVersions::kLayout1)) {
   QM_LOG_INFO("Palm Desktop Version: %d", static_cast<int>(version));
-  if (g_factory) layout6_ = g_factory();
 }
 
 PmTodoInfo::PmTodoInfo() : PmTodoInfo(GetPalmDesktopVersion()) {}
@@ -30,35 +35,12 @@ PmTodoInfo::~PmTodoInfo() {
   Clear();
 }
 
-void PmTodoInfo::SetEx2Factory(PmEx2Factory<PmTodoEx2Record> factory) {
-  g_factory = factory;
-}
-
 void PmTodoInfo::Clear() {
   loaded_ = kPmLayoutNone;
-  layout1_.Clear();
-  layout2_.Clear();
-  if (layout6_) layout6_->Clear();
+  ClearLoaders();
   items_.clear();
   cursor_ = 0;
   manager_.Clear();
-}
-
-bool PmTodoInfo::LoadLayout(int layout, const std::string& path, bool byUser) {
-  switch (layout) {
-    case kPmLayout1:
-      return byUser ? layout1_.LoadByUser(path) : layout1_.Load(path);
-    case kPmLayout2:
-      return byUser ? layout2_.LoadByUser(path) : layout2_.Load(path);
-    case kPmLayout6x:
-      if (!layout6_) {
-        QM_LOG_ERROR("The Palm Desktop 6.x database loader is not available in this program.");
-        return false;
-      }
-      return byUser ? layout6_->LoadByUser(path) : layout6_->LoadByFile(path);
-    default:
-      return false;
-  }
 }
 
 bool PmTodoInfo::LoadByUser(std::int32_t userId) {
@@ -89,61 +71,14 @@ bool PmTodoInfo::LoadByFolder(const std::string& userFolder) {
 bool PmTodoInfo::LoadByFile(const std::string& path) {
   if (path.empty()) return false;
   Clear();
-  QM_LOG_INFO("Load Palm Desktop Tasks by file: %s", path.c_str());
-  int layout = kPmLayoutFailed;
-  switch (PmFileKindOf(path)) {
-    case PmFileKind::kMdb:
-      QM_LOG_INFO(".mdb file, try Palm Desktop 6.x database loader.");
-      if (LoadLayout(kPmLayout6x, path, false)) layout = kPmLayout6x;
-      break;
-    case PmFileKind::kDat:
-      QM_LOG_INFO(".dat file, try Palm Desktop 4.1.4 database loader.");
-      if (LoadLayout(kPmLayout2, path, false)) {
-        layout = kPmLayout2;
-      } else {
-        QM_LOG_INFO(
-            "Unable to load this file with Palm Desktop 4.1.4 file loader, try earlier loader "
-            "version.");
-        if (LoadLayout(kPmLayout1, path, false)) layout = kPmLayout1;
-      }
-      break;
-    case PmFileKind::kOther:
-      break;
-  }
-  loaded_ = layout;
-  if (layout == kPmLayoutFailed) {
-    QM_LOG_ERROR("Failed to load Palm Desktop Tasks file (%s)", path.c_str());
-    return false;
-  }
+  loaded_ = LoadFile(path, kTexts);
+  if (loaded_ == kPmLayoutFailed) return false;
   Build();
   return true;
 }
 
 int PmTodoInfo::CheckFileType(const std::string& path) {
-  QM_LOG_INFO("Check Palm Desktop Tasks file version, file: %s", path.c_str());
-  switch (PmFileKindOf(path)) {
-    case PmFileKind::kMdb:
-      if (g_factory && g_factory()->Opens(path)) {
-        QM_LOG_INFO("Check Palm Desktop Task file type: (%s) - Palm Desktop 6.x", path.c_str());
-        return kPmLayout6x;
-      }
-      break;
-    case PmFileKind::kDat:
-      if (PmTodoExUtil(path).Loaded()) {
-        QM_LOG_INFO("Check Palm Desktop Task file type: (%s) - Palm Desktop 4.1.x", path.c_str());
-        return kPmLayout2;
-      }
-      if (PmTodoUtil(path).Loaded()) {
-        QM_LOG_INFO("Check Palm Desktop Task file type: (%s) - Palm Desktop 4.1 or earlier",
-                    path.c_str());
-        return kPmLayout1;
-      }
-      break;
-    case PmFileKind::kOther:
-      break;
-  }
-  QM_LOG_ERROR("Failed to check Palm Desktop Tasks file type: (%s)", path.c_str());
-  return kPmLayoutFailed;
+  return CheckFile(path, kTexts);
 }
 
 PmTodoItem* PmTodoInfo::First() {

@@ -10,6 +10,7 @@
 #include "palm/PmCodePage.h"
 #include "palm/PmEx2Port.h"
 #include "palm/PmSourceBase.h"
+#include "palm/PmSourceLoaders.h"
 #include "palm/PmTodoEx2Util.h"
 #include "palm/PmTodoExUtil.h"
 #include "palm/PmTodoUtil.h"
@@ -23,7 +24,7 @@ struct PmTodoItem {
 };
 
 // The Palm Desktop task source; mirrors PmDateInfo.
-class PmTodoInfo {
+class PmTodoInfo : private PmSourceLoaders<PmTodoUtil, PmTodoExUtil, PmTodoEx2Record> {
  public:
   explicit PmTodoInfo(std::uint32_t version);
   PmTodoInfo();  // the installed version
@@ -31,7 +32,7 @@ class PmTodoInfo {
   PmTodoInfo& operator=(const PmTodoInfo&) = delete;
   ~PmTodoInfo();
 
-  static void SetEx2Factory(PmEx2Factory<PmTodoEx2Record> factory);
+  using PmSourceLoaders<PmTodoUtil, PmTodoExUtil, PmTodoEx2Record>::SetEx2Factory;
 
   int Generation() const { return generation_; }
   bool LoadByUser(std::int32_t userId);
@@ -51,7 +52,6 @@ class PmTodoInfo {
   const PmTodoExUtil& Layout2Loader() const { return layout2_; }
 
  private:
-  bool LoadLayout(int layout, const std::string& path, bool byUser);
   void Build();
   template <class Rec>
   void Add(int layout, const Rec& rec);
@@ -65,9 +65,6 @@ class PmTodoInfo {
   std::size_t cursor_ = 0;
   std::size_t unplaced_ = 0;  // records the manager could not take, logged once per load
   CommTaskMgr manager_;
-  PmTodoUtil layout1_;
-  PmTodoExUtil layout2_;
-  std::unique_ptr<PmEx2Port<PmTodoEx2Record>> layout6_;
   PmCodePage codePage_;
   PmLocalClock clock_;
   std::string scratch_;
