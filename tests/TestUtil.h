@@ -1,5 +1,8 @@
 #pragma once
 
+#include <sys/wait.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -60,3 +63,27 @@ class ScopedEnv {
   std::string old_;
   bool had_ = false;
 };
+
+// What a command run through the shell left: its exit status (-1 when it did not exit), its
+// standard output and, when it went to a file, its standard error.
+struct CommandRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs `command` with standard output captured. Standard error goes to `errFile` (read back into
+// `err`) or, without one, to /dev/null. A file of the test's own keeps parallel tests apart.
+inline CommandRun RunCommand(const std::string& command, const std::string& errFile = {}) {
+  CommandRun r;
+  const std::string full = command + " 2>'" + (errFile.empty() ? "/dev/null" : errFile) + "'";
+  FILE* p = popen(full.c_str(), "r");
+  if (!p) return r;
+  char buf[65536];
+  std::size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  int st = pclose(p);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  if (!errFile.empty()) r.err = ReadFile(errFile);
+  return r;
+}

@@ -6,9 +6,12 @@
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
 
+#include <algorithm>
 #include <cinttypes>
+#include <tuple>
 
 #include "misc/CxDebugUtil.h"
+#include "misc/Utf8.h"
 #include "palm/PmUsers.h"
 
 namespace {
@@ -225,9 +228,7 @@ void PmAddrInfo::Build() {
 template <class Rec>
 void PmAddrInfo::Add(int layout, const Rec& rec) {
   PmAddrItem item;
-  item.layout = layout;
-  item.record = rec;
-  item.loaderRecord = &rec;
+  item.Set(layout, rec);
   // Filled in place, saving a copy of every record: the manager was just cleared, and its
   // match index is only built by the first lookup, so no key goes stale.
   const CommonContact blank;
@@ -263,35 +264,60 @@ void Put(FixedText<N>& field, const FixedText<M>& text) {
   if (!text.empty()) field = text.view();
 }
 
-void PhoneByLabel(CommonContact& c, std::int32_t label, const std::string& text) {
-  FixedText<24>* phone = nullptr;
+// Calls `f` on each common field a phone of `label` may fill, first choice first, until `f`
+// returns true. A repeated work, home, fax or e-mail label thus reaches the spare field of its
+// kind instead of replacing the first number.
+template <class F>
+bool ForEachFieldOfLabel(CommonContact& c, std::int32_t label, F&& f) {
   switch (label) {
     case kPmPhoneWork:
-      phone = &c.WorkPhone;
-      break;
+      return f(c.WorkPhone) || f(c.WorkPhone2);
     case kPmPhoneHome:
-      phone = &c.HomePhone;
-      break;
+      return f(c.HomePhone) || f(c.HomePhone2);
     case kPmPhoneFax:
-      phone = &c.WorkFax;
-      break;
+      return f(c.WorkFax) || f(c.HomeFax);
     case kPmPhoneOther:
-      phone = &c.OtherPhone;
-      break;
-    case kPmPhoneMain:
-      phone = &c.PrimaryPhone;
-      break;
-    case kPmPhoneMobile:
-      phone = &c.MobilePhone;
-      break;
+      return f(c.OtherPhone);
     case kPmPhoneEmail:
-      c.Email1 = text;
-      return;
+      return f(c.Email1) || f(c.Email2) || f(c.Email3);
+    case kPmPhoneMain:
+      return f(c.PrimaryPhone);
+    case kPmPhonePager:
+      return f(c.Pager);
+    case kPmPhoneMobile:
+      return f(c.MobilePhone);
     default:
-      return;  // pagers and unknown labels reach only the custom map
+      return false;  // unknown labels reach only the custom map
   }
-  *phone = text;
 }
+
+// `put` fills the first free field of the label. A filled field is never overwritten: a phone
+// that finds none stays in the Palm record, where the custom map can still reach it.
+template <class PutText>
+void PlacePhone(CommonContact& c, std::int32_t label, PutText put) {
+  ForEachFieldOfLabel(c, label, [&](auto& field) {
+    if (!field.empty()) return false;
+    put(field);
+    return true;
+  });
+}
+
+// Compared as the field would hold it; addresses and numbers ignore ASCII case.
+template <std::size_t N>
+bool Holds(const FixedText<N>& field, std::string_view text) {
+  const std::string_view kept = Utf8Prefix(text, N - 1);
+  const auto fold = [](unsigned char ch) { return ch >= 'A' && ch <= 'Z' ? ch + 32 : ch; };
+  return std::equal(
+      kept.begin(), kept.end(), field.view().begin(), field.view().end(), [&](char a, char b) {
+        return fold(static_cast<unsigned char>(a)) == fold(static_cast<unsigned char>(b));
+      });
+}
+
+// The label each unlabelled 6.x column files under, in column order ("Other Fax" to "Pager").
+constexpr std::array<std::int32_t, 7> kMorePhoneLabels = {
+    kPmPhoneFax,   kPmPhoneMobile, kPmPhoneEmail, kPmPhoneEmail,
+    kPmPhoneEmail, kPmPhoneEmail,  kPmPhonePager};
+static_assert(kMorePhoneLabels.size() == std::tuple_size_v<decltype(PmAddrEx2Record::morePhone)>);
 
 }  // namespace
 
@@ -310,7 +336,7 @@ void PmAddrInfo::Convert(const PmAddrRecord& r, CommonContact& c) const {
   for (std::size_t i = 0; i < PmAddrRecord::kCustoms; ++i) Put(c.Custom[i], r.custom[i], 64, cp);
   for (std::size_t i = 0; i < PmAddrRecord::kPhones; ++i) {
     if (r.phone[i].empty()) continue;
-    PhoneByLabel(c, r.phoneLabel[i], cp.Decode(PmClip(r.phone[i], 32)));
+    PlacePhone(c, r.phoneLabel[i], [&](auto& field) { Put(field, r.phone[i], 32, cp); });
   }
   Put(c.Category, r.categoryName, 16, cp);
 }
@@ -334,7 +360,7 @@ void PmAddrInfo::Convert(const PmAddrExRecord& r, CommonContact& c) const {
   for (std::size_t i = 0; i < PmAddrExRecord::kCustoms; ++i) Put(c.Custom[i], r.custom[i], 256, cp);
   for (std::size_t i = 0; i < PmAddrExRecord::kPhones; ++i) {
     if (r.phone[i].empty()) continue;
-    PhoneByLabel(c, r.phoneLabel[i], cp.Decode(PmClip(r.phone[i], 32)));
+    PlacePhone(c, r.phoneLabel[i], [&](auto& field) { Put(field, r.phone[i], 32, cp); });
   }
   Put(c.Category, r.categoryName, 16, cp);
 }
@@ -367,7 +393,19 @@ void PmAddrInfo::Convert(const PmAddrEx2Record& r, CommonContact& c) const {
   for (std::size_t i = 0; i < CommonContact::kCustomSlots; ++i) Put(c.Custom[i], r.custom[i]);
   for (std::size_t i = 0; i < PmAddrEx2Record::kPhones; ++i) {
     if (r.phone[i].empty()) continue;
-    PhoneByLabel(c, r.phoneLabel[i], r.phone[i].str());
+    PlacePhone(c, r.phoneLabel[i], [&](auto& field) { Put(field, r.phone[i]); });
+  }
+  // These columns carry no label, so they come after the labelled slots and only fill what is
+  // still free; an address a slot already gave is not repeated.
+  for (std::size_t i = 0; i < kMorePhoneLabels.size(); ++i) {
+    const FixedText<128>& text = r.morePhone[i];
+    if (text.empty()) continue;
+    bool present = false;
+    ForEachFieldOfLabel(c, kMorePhoneLabels[i], [&](const auto& field) {
+      present = present || Holds(field, text.view());
+      return present;
+    });
+    if (!present) PlacePhone(c, kMorePhoneLabels[i], [&](auto& field) { Put(field, text); });
   }
 }
 
@@ -419,7 +457,7 @@ std::string PmAddrInfo::FieldText(PmAddrItem& item, std::int32_t id) const {
 
 std::string PmAddrInfo::RawFieldText(PmAddrItem& item, std::int32_t id) const {
   // A table entry reads the record of the item's own layout; the selector only picks the table.
-  if (auto* r = std::get_if<PmAddrRecord>(&item.record)) {
+  if (auto* r = item.Get<PmAddrRecord>()) {
     if (id >= 5 && id <= 12) return SlotByLabel(r->phone, r->phoneLabel, id - 5);
     if (id >= 18 && id <= 21) return r->custom[static_cast<std::size_t>(id - 18)];
     switch (id) {
@@ -449,7 +487,7 @@ std::string PmAddrInfo::RawFieldText(PmAddrItem& item, std::int32_t id) const {
         return {};
     }
   }
-  if (auto* r = std::get_if<PmAddrExRecord>(&item.record)) {
+  if (auto* r = item.Get<PmAddrExRecord>()) {
     if (id >= 5 && id <= 12) return SlotByLabel(r->phone, r->phoneLabel, id - 5);
     if (id >= 13 && id <= 27) {
       const PmPostalAddress* a[] = {&r->work, &r->home, &r->other};
@@ -476,7 +514,7 @@ std::string PmAddrInfo::RawFieldText(PmAddrItem& item, std::int32_t id) const {
         return {};  // 34, the birthday, is not text
     }
   }
-  if (auto* r = std::get_if<PmAddrEx2Record>(&item.record))
+  if (auto* r = item.Get<PmAddrEx2Record>())
     return layout6_ ? layout6_->FieldText(*r, id) : std::string();
   return {};
 }

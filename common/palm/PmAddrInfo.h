@@ -14,17 +14,11 @@
 #include "palm/PmAddrUtil.h"
 #include "palm/PmCodePage.h"
 #include "palm/PmEx2Port.h"
+#include "palm/PmItem.h"
 #include "palm/PmSourceBase.h"
 #include "palm/PmSourceLoaders.h"
 
-// One converted Palm contact: its layout and a copy of its Palm record, attached to the common
-// record; `loaderRecord` points into the loader's list and `entry` at the manager's record.
-struct PmAddrItem {
-  int layout = kPmLayoutNone;
-  std::variant<std::monostate, PmAddrRecord, PmAddrExRecord, PmAddrEx2Record> record;
-  const void* loaderRecord = nullptr;
-  CommonContact* entry = nullptr;
-};
+using PmAddrItem = PmItem<CommonContact, PmAddrRecord, PmAddrExRecord, PmAddrEx2Record>;
 
 // The Palm Desktop contact source: picks the loader for the installed Palm Desktop or for a
 // file, keeps the Palm records and converts every live one into a CommonContact.

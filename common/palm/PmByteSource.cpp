@@ -4,49 +4,79 @@
 #include <bit>
 #include <cstring>
 
-bool PmByteSource::ReadBytes(void* out, std::size_t n) {
-  if (failed_ || BytesLeft() < n || !Fetch(out, n)) {
-    failed_ = true;
+bool PmByteSource::ReadBytesSlow(void* out, std::size_t n) {
+  auto* dst = static_cast<std::uint8_t*>(out);
+  if (failed_ || BytesLeft() < n) {
+    Fail();
     if (n) std::memset(out, 0, n);
     return false;
   }
-  position_ += n;
+  std::size_t done = 0;
+  while (done < n) {
+    if (Window() == 0 && !Refill()) {
+      Fail();
+      std::memset(dst, 0, n);
+      return false;
+    }
+    std::size_t take = std::min(n - done, Window());
+    std::memcpy(dst + done, cur_, take);
+    Advance(take);
+    done += take;
+  }
+  return true;
+}
+
+std::uint32_t PmByteSource::ReadSlow(std::size_t n) {
+  std::uint8_t b[4] = {};
+  ReadBytesSlow(b, n);
+  return Le32(b);
+}
+
+bool PmByteSource::ReadString(std::string& out, std::size_t n) {
+  if (n == 0) {
+    out.clear();
+    return !failed_;
+  }
+  if (n <= Window()) {
+    out.assign(reinterpret_cast<const char*>(cur_), n);
+    Advance(n);
+    return !failed_;
+  }
+  out.assign(n, '\0');
+  if (!ReadBytesSlow(out.data(), n)) {
+    out.clear();
+    return false;
+  }
   return true;
 }
 
 bool PmByteSource::Skip(std::uint64_t n) {
-  if (failed_ || BytesLeft() < n || !Seek(position_ + n)) {
-    failed_ = true;
+  if (failed_ || BytesLeft() < n) {
+    Fail();
     return false;
   }
+  if (n <= Window()) {
+    Advance(static_cast<std::size_t>(n));
+    return true;
+  }
   position_ += n;
+  cur_ = end_ = nullptr;
+  if (!Seek(position_)) {
+    Fail();
+    return false;
+  }
   return true;
 }
 
 bool PmByteSource::Rewind() {
-  if (!Seek(0)) return false;
   position_ = 0;
+  cur_ = end_ = nullptr;
+  if (!Seek(0)) {
+    Fail();
+    return false;
+  }
   failed_ = false;
   return true;
-}
-
-std::uint8_t PmByteSource::ReadU8() {
-  std::uint8_t b = 0;
-  ReadBytes(&b, 1);
-  return b;
-}
-
-std::uint16_t PmByteSource::ReadU16() {
-  std::uint8_t b[2];
-  ReadBytes(b, sizeof b);
-  return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
-}
-
-std::uint32_t PmByteSource::ReadU32() {
-  std::uint8_t b[4];
-  ReadBytes(b, sizeof b);
-  return static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
-         (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
 }
 
 std::uint64_t PmByteSource::ReadU64() {
@@ -59,16 +89,10 @@ double PmByteSource::ReadF64() {
   return std::bit_cast<double>(ReadU64());
 }
 
-bool PmMemorySource::Fetch(void* out, std::size_t n) {
-  if (bytes_.size() - cursor_ < n) return false;
-  if (n) std::memcpy(out, bytes_.data() + cursor_, n);
-  cursor_ += n;
-  return true;
-}
-
 bool PmMemorySource::Seek(std::uint64_t position) {
   if (position > bytes_.size()) return false;
-  cursor_ = static_cast<std::size_t>(position);
+  auto at = static_cast<std::size_t>(position);
+  SetWindow(bytes_.data() + at, bytes_.size() - at);
   return true;
 }
 
@@ -91,35 +115,16 @@ std::uint64_t PmFileSource::SizeOf(std::FILE* file) {
 }
 
 bool PmFileSource::Refill() {
-  if (buffer_.empty()) buffer_.resize(kBufferBytes);
-  begin_ = 0;
-  end_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
-  return end_ > 0;
-}
-
-bool PmFileSource::Fetch(void* out, std::size_t n) {
   if (!file_) return false;
-  auto* dst = static_cast<std::uint8_t*>(out);
-  while (n > 0) {
-    if (begin_ == end_ && !Refill()) return false;
-    std::size_t take = std::min(n, end_ - begin_);
-    std::memcpy(dst, buffer_.data() + begin_, take);
-    begin_ += take;
-    dst += take;
-    n -= take;
-  }
-  return true;
+  if (buffer_.empty()) buffer_.resize(kBufferBytes);
+  std::size_t got = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+  SetWindow(buffer_.data(), got);
+  return got > 0 && BytesLeft() > 0;
 }
 
 bool PmFileSource::Seek(std::uint64_t position) {
-  if (!file_) return false;
-  // Forward skips within the buffer are the common case (reserved blocks).
-  std::uint64_t ahead = position - Position();
-  if (position >= Position() && ahead <= end_ - begin_) {
-    begin_ += static_cast<std::size_t>(ahead);
-    return true;
-  }
-  begin_ = end_ = 0;
+  if (!file_ || position > Size()) return false;
+  // The window is empty after a seek; the next read refills from here.
   return std::fseek(file_, static_cast<long>(position), SEEK_SET) == 0;
 }
 

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "palm/PmMDBAccessor.h"
+#include "palm/PmSourceBase.h"
 
 namespace {
 
@@ -24,27 +25,6 @@ const DatabaseFiles& FilesOf(PmDbKind kind) {
   return kFiles[index < std::size(kFiles) ? index : 0];
 }
 
-bool EqualFolded(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (fold(a[i]) != fold(b[i])) return false;
-  }
-  return true;
-}
-
-// `name` inside `folder`, or the entry whose name differs only in case when that one is missing.
-std::filesystem::path Entry(const std::filesystem::path& folder, const std::string& name) {
-  std::filesystem::path exact = folder / name;
-  std::error_code ec;
-  if (std::filesystem::exists(exact, ec)) return exact;
-  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
-       it.increment(ec)) {
-    if (EqualFolded(it->path().filename().string(), name)) return it->path();
-  }
-  return exact;
-}
-
 }  // namespace
 
 PmDBEx2Util::PmDBEx2Util(PmDbKind kind) : kind_(kind) {}
@@ -57,7 +37,7 @@ const char* PmDBEx2Util::KindName() const {
 
 std::string PmDBEx2Util::UserFile(const std::string& userFolder) const {
   const DatabaseFiles& f = FilesOf(kind_);
-  return Entry(Entry(userFolder, f.folder), f.file).string();
+  return PmEntryNoCase(PmEntryNoCase(userFolder, f.folder), f.file);
 }
 
 void PmDBEx2Util::SetAccessor(std::unique_ptr<PmDataAccessor> accessor) {

@@ -6,6 +6,7 @@
 
 #include "misc/CxDebugUtil.h"
 #include "palm/PmFileLayout.h"
+#include "palm/PmSourceBase.h"
 
 namespace {
 
@@ -97,9 +98,7 @@ void PmDBUtil::Clear() {
 
 bool PmDBUtil::LoadByUser(const std::string& userFolder) {
   const DatabaseNames& n = kNames[static_cast<int>(db_)];
-  std::string folder = userFolder;
-  if (!folder.empty() && folder.back() != '/') folder += '/';
-  return Load(folder + n.folder + "/" + n.file);
+  return Load(PmEntryNoCase(PmEntryNoCase(userFolder, n.folder), n.file));
 }
 
 bool PmDBUtil::Load(const std::string& path) {
@@ -308,6 +307,9 @@ bool PmDBUtil::ReadRecords(PmByteSource& src, const PmFileLayout& layout) {
   }
   const std::uint64_t minRecordBytes =
       kMinFieldBytes * static_cast<std::uint64_t>(schema_.fieldsPerRow);
+  // Room for as many records as the bytes left can hold, so a hostile count allocates nothing.
+  ReserveRecords(static_cast<std::size_t>(std::min<std::uint64_t>(
+      static_cast<std::uint64_t>(records), src.BytesLeft() / minRecordBytes)));
   for (std::int32_t i = 0; i < records; ++i) {
     // A count larger than the bytes left can hold is a truncated file: the read below fails.
     if (src.BytesLeft() < minRecordBytes || !ReadRecord(src, schema_.fieldsPerRow)) {
@@ -414,8 +416,7 @@ bool PmDBUtil::ReadCountedString(PmByteSource& src, std::string& out, std::size_
     src.Fail();
     return false;
   }
-  out.assign(length, '\0');
-  return src.ReadBytes(out.data(), length);
+  return src.ReadString(out, length);
 }
 
 void PmDBUtil::WriteCountedString(PmByteSink& sink, const std::string& text) {

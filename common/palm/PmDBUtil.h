@@ -125,6 +125,7 @@ class PmDBUtil {
   void SetStandardSchema(std::int32_t resourceId, std::vector<std::uint16_t> types);
 
   virtual void ClearRecords() = 0;
+  virtual void ReserveRecords(std::size_t count) = 0;
   virtual std::size_t KnownFields() const = 0;  // the loader's fixed table
   // Decodes one record of fieldsPerRow fields and keeps it if the loader accepts it.
   virtual bool ReadRecord(PmByteSource& src, std::int32_t fieldsPerRow) = 0;

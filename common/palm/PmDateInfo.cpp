@@ -124,9 +124,7 @@ void PmDateInfo::Add(int layout, const Rec& rec) {
   added->SourceType = 1;
   added->Status = static_cast<std::uint32_t>(rec.status);
   PmDateItem item;
-  item.layout = layout;
-  item.record = rec;
-  item.loaderRecord = &rec;
+  item.Set(layout, rec);
   added->NativeRecord = NativeAttachment::Own(std::move(item));
   PmDateItem* own = added->NativeRecord.As<PmDateItem>();
   own->entry = added;

@@ -12,16 +12,11 @@
 #include "palm/PmDateExUtil.h"
 #include "palm/PmDateUtil.h"
 #include "palm/PmEx2Port.h"
+#include "palm/PmItem.h"
 #include "palm/PmSourceBase.h"
 #include "palm/PmSourceLoaders.h"
 
-// One converted Palm date-book record, attached to its common record.
-struct PmDateItem {
-  int layout = kPmLayoutNone;
-  std::variant<std::monostate, PmDateRecord, PmDateExRecord, PmDateEx2Record> record;
-  const void* loaderRecord = nullptr;
-  CommonEvent* entry = nullptr;
-};
+using PmDateItem = PmItem<CommonEvent, PmDateRecord, PmDateExRecord, PmDateEx2Record>;
 
 // The Palm Desktop calendar source; mirrors PmAddrInfo.
 class PmDateInfo : private PmSourceLoaders<PmDateUtil, PmDateExUtil, PmDateEx2Record> {

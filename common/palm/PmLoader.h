@@ -37,6 +37,7 @@ class PmLoader : public PmDBUtil {
   }
 
   void ClearRecords() override { records_.clear(); }
+  void ReserveRecords(std::size_t count) override { records_.reserve(count); }
   std::size_t KnownFields() const override { return Rec::Fields().size(); }
 
   bool ReadRecord(PmByteSource& src, std::int32_t fieldsPerRow) override {

@@ -125,9 +125,7 @@ void PmMemoInfo::Add(int layout, const Rec& rec) {
   added->SourceType = 1;
   added->Status = static_cast<std::uint32_t>(rec.status);
   PmMemoItem item;
-  item.layout = layout;
-  item.record = rec;
-  item.loaderRecord = &rec;
+  item.Set(layout, rec);
   added->NativeRecord = NativeAttachment::Own(std::move(item));
   PmMemoItem* own = added->NativeRecord.As<PmMemoItem>();
   own->entry = added;

@@ -9,19 +9,14 @@
 #include "misc/CommNoteMgr.h"
 #include "palm/PmCodePage.h"
 #include "palm/PmEx2Port.h"
+#include "palm/PmItem.h"
 #include "palm/PmMemoEx2Util.h"
 #include "palm/PmMemoExUtil.h"
 #include "palm/PmMemoUtil.h"
 #include "palm/PmSourceBase.h"
 #include "palm/PmSourceLoaders.h"
 
-// One converted Palm memo, attached to its common record.
-struct PmMemoItem {
-  int layout = kPmLayoutNone;
-  std::variant<std::monostate, PmMemoRecord, PmMemoExRecord, PmMemoEx2Record> record;
-  const void* loaderRecord = nullptr;
-  CommonNote* entry = nullptr;
-};
+using PmMemoItem = PmItem<CommonNote, PmMemoRecord, PmMemoExRecord, PmMemoEx2Record>;
 
 // The Palm Desktop note source; mirrors PmDateInfo.
 class PmMemoInfo : private PmSourceLoaders<PmMemoUtil, PmMemoExUtil, PmMemoEx2Record> {

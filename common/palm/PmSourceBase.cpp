@@ -1,6 +1,10 @@
 #include "palm/PmSourceBase.h"
 
+#include <dirent.h>
 #include <strings.h>
+#include <sys/stat.h>
+
+#include <memory>
 
 #include <ctime>
 
@@ -40,6 +44,23 @@ void CivilFromDays(std::int64_t z, int& year, unsigned& month, unsigned& day) {
 }
 
 }  // namespace
+
+std::string PmEntryNoCase(const std::string& folder, const std::string& name) {
+  const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+  struct stat st {};
+  if (stat((base + name).c_str(), &st) == 0) return base + name;
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(base.empty() ? "." : base.c_str()), closedir);
+  if (!dir) return base + name;
+  const char* found = nullptr;
+  std::string best;
+  while (dirent* e = readdir(dir.get())) {
+    if (strcasecmp(e->d_name, name.c_str()) == 0 && (!found || best > e->d_name)) {
+      best = e->d_name;
+      found = best.c_str();
+    }
+  }
+  return base + (found ? best : name);
+}
 
 std::int32_t PmLocalClock::OffsetAt(std::int64_t value) {
   const std::int64_t bucket =
@@ -94,8 +115,11 @@ CommonRecurrence PmRecurrenceFrom(const PmRepeat& rule, PmLocalClock& clock) {
     case PmRepeat::kMonthlyByWeekday:
       r.RecurType = kRecurMonthlyNth;
       r.Interval = rule.interval;
-      r.DayOfWeekMask = rule.dayIndex;
-      r.Instance = rule.weekIndex;
+      // Palm keeps the weekday as 0 (Sunday) to 6 and the week as 0 to 4 (4 the last); the
+      // common record wants a one-day mask and an instance of 1 to 5 (5 the last). Out of
+      // range leaves them 0, which the targets read as the start's weekday and first week.
+      r.DayOfWeekMask = rule.dayIndex >= 0 && rule.dayIndex <= 6 ? 1 << rule.dayIndex : 0;
+      r.Instance = rule.weekIndex >= 0 && rule.weekIndex <= 4 ? rule.weekIndex + 1 : 0;
       break;
     case PmRepeat::kMonthlyByDate:
       r.RecurType = kRecurMonthly;

@@ -30,6 +30,11 @@ int PmLayoutForVersion(std::uint32_t version, PmOldVersions old);
 enum class PmFileKind : std::uint8_t { kOther, kDat, kMdb };
 PmFileKind PmFileKindOf(const std::string& path);  // by extension, any case
 
+// `folder` + `name` when that exists, else the entry of `folder` whose name differs only in case
+// (files copied from Windows keep whatever case they had; of several, the first by byte order),
+// else `folder` + `name` as given. `folder` may lack its trailing separator.
+std::string PmEntryNoCase(const std::string& folder, const std::string& name);
+
 // Palm time values to local date and time. localtime_r per value is far too slow for large
 // date books, so UTC offsets are cached per quarter hour (every zone changes offset on a
 // quarter hour).

@@ -127,9 +127,7 @@ void PmTodoInfo::Add(int layout, const Rec& rec) {
   added->Status = static_cast<std::uint32_t>(rec.status);
   if (added->Private) added->Sensitivity = 2;
   PmTodoItem item;
-  item.layout = layout;
-  item.record = rec;
-  item.loaderRecord = &rec;
+  item.Set(layout, rec);
   added->NativeRecord = NativeAttachment::Own(std::move(item));
   PmTodoItem* own = added->NativeRecord.As<PmTodoItem>();
   own->entry = added;

@@ -9,19 +9,14 @@
 #include "misc/CommTaskMgr.h"
 #include "palm/PmCodePage.h"
 #include "palm/PmEx2Port.h"
+#include "palm/PmItem.h"
 #include "palm/PmSourceBase.h"
 #include "palm/PmSourceLoaders.h"
 #include "palm/PmTodoEx2Util.h"
 #include "palm/PmTodoExUtil.h"
 #include "palm/PmTodoUtil.h"
 
-// One converted Palm to-do, attached to its common record.
-struct PmTodoItem {
-  int layout = kPmLayoutNone;
-  std::variant<std::monostate, PmTodoRecord, PmTodoExRecord, PmTodoEx2Record> record;
-  const void* loaderRecord = nullptr;
-  CommonTask* entry = nullptr;
-};
+using PmTodoItem = PmItem<CommonTask, PmTodoRecord, PmTodoExRecord, PmTodoEx2Record>;
 
 // The Palm Desktop task source; mirrors PmDateInfo.
 class PmTodoInfo : private PmSourceLoaders<PmTodoUtil, PmTodoExUtil, PmTodoEx2Record> {

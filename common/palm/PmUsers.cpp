@@ -13,6 +13,7 @@
 #include "misc/UserPrompt.h"
 #include "misc/Utf8.h"
 #include "misc/WinUtil.h"
+#include "palm/PmSourceBase.h"
 #include "platform/AtomicFile.h"
 #include "platform/Registry.h"
 
@@ -112,16 +113,12 @@ std::vector<std::string> SubFolders(const std::string& folder) {
   return names;
 }
 
-// The entry of `folder` whose name matches `name` without regard to case (files copied from
-// Windows keep whatever case they had).
+// The entry of `folder` whose name matches `name` without regard to case, if there is one.
 std::optional<std::string> FindNoCase(const std::string& folder, const std::string& name) {
-  std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
-  if (!dir) return std::nullopt;
-  std::string want = Lower(name);
-  std::optional<std::string> found;
-  while (dirent* e = readdir(dir.get()))
-    if (Lower(e->d_name) == want && (!found || *found > e->d_name)) found = e->d_name;
-  return found;
+  std::string path = PmEntryNoCase(folder, name);
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) return std::nullopt;
+  return path.substr(path.find_last_of('/') + 1);
 }
 
 // Users without a Users.dat: every sub-folder holding a database folder. The id is a hash of the

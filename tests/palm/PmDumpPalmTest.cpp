@@ -2,41 +2,28 @@
 // and on the large date book, every line as the JSON library itself would write the record.
 // Nothing is masked: the outputs depend only on the file and TZ (pinned to UTC by the runner).
 #include <gtest/gtest.h>
-#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 
 #include "PmTestUtil.h"
+#include "TestUtil.h"
 #include "json/RecordJson.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using CliRun = CommandRun;
 
 CliRun Cli(const std::string& args) {
-  const std::string errFile = (fs::temp_directory_path() / "qm-dump-palm.err").string();
-  std::string cmd =
-      "TZ=UTC " + std::string(QM_BIN_DIR) + "/quillmove-cli " + args + " 2>" + errFile;
-  CliRun r;
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return r;
-  char buf[65536];
-  std::size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  std::ifstream in(errFile);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  r.err = ss.str();
+  // Each process its own error file: ctest may run these tests side by side.
+  const std::string errFile =
+      (fs::temp_directory_path() / ("qm-dump-palm-" + std::to_string(getpid()) + ".err")).string();
+  CliRun r = RunCommand("TZ=UTC " + std::string(QM_BIN_DIR) + "/quillmove-cli " + args, errFile);
+  fs::remove(errFile);
   return r;
 }
 

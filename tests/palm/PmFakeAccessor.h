@@ -3,12 +3,14 @@
 #include <cstddef>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "misc/CxDebugUtil.h"
 #include "palm/PmDataAccessor.h"
+#include "palm/PmEx2Port.h"
 
 // Tables in memory, handed out row by row exactly as stored: rows may be short, long or hold
 // values of any kind, as a damaged database could.
@@ -42,6 +44,51 @@ class PmFakeAccessor : public PmDataAccessor {
 
   std::map<std::string, std::vector<PmRow>, std::less<>>::const_iterator walk_ = tables.end();
   std::size_t next_ = 0;
+};
+
+// A 6.x port for the Palm sources whose loader reads Tables() through a fake accessor, so that a
+// source can be driven from rows to common records. The tables are taken at each load.
+template <class Loader>
+class PmFakeEx2Port final : public PmEx2Port<typename Loader::Record> {
+ public:
+  using Rec = typename Loader::Record;
+  using Tables = std::map<std::string, std::vector<PmRow>, std::less<>>;
+
+  static Tables& Rows() {
+    static Tables tables;
+    return tables;
+  }
+  static std::unique_ptr<PmEx2Port<Rec>> Make() { return std::make_unique<PmFakeEx2Port>(); }
+
+  bool LoadByUser(const std::string& userFolder) override {
+    loader_.SetAccessor(Fake());
+    return loader_.LoadByUser(userFolder);
+  }
+  bool LoadByFile(const std::string& path) override {
+    loader_.SetAccessor(Fake());
+    return loader_.LoadByFile(path);
+  }
+  bool Opens(const std::string& path) override {
+    Loader probe;
+    probe.SetAccessor(Fake());
+    return probe.Open(path);
+  }
+  const std::vector<Rec>& Records() const override { return loader_.Records(); }
+  void Clear() override { loader_.Clear(); }
+  std::span<const PmFieldEntry> FieldTable() const override { return real_.FieldTable(); }
+  std::string FieldText(Rec& rec, std::int32_t id) const override {
+    return real_.FieldText(rec, id);
+  }
+
+ private:
+  static std::unique_ptr<PmFakeAccessor> Fake() {
+    auto fake = std::make_unique<PmFakeAccessor>();
+    fake->tables = Rows();
+    return fake;
+  }
+
+  Loader loader_;
+  PmEx2PortOf<Loader> real_;  // the field table and field texts, as the program has them
 };
 
 // A full row for record type Rec: every column empty except those named.

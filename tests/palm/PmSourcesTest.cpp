@@ -5,6 +5,9 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <map>
+#include <ostream>
+#include <tuple>
 
 #include "PmTestUtil.h"
 #include "palm/PmAddrInfo.h"
@@ -146,11 +149,12 @@ TEST_F(PmSourcesTest, ContactLayout1Conversion) {
   EXPECT_EQ(c.Custom[0], "c1");
   EXPECT_EQ(c.Custom[3], "c4");
   EXPECT_EQ(c.Category, "Business");
-  // Two "Home Phone"s: the later one wins; the pager appears nowhere.
-  EXPECT_EQ(c.HomePhone, "333");
+  // Two "Home Phone"s: the later one takes the second home field.
+  EXPECT_EQ(c.HomePhone, "111");
+  EXPECT_EQ(c.HomePhone2, "333");
   EXPECT_EQ(c.Email1, "ren\xC3\xA9@example.com");
   EXPECT_EQ(c.MobilePhone, "555");
-  EXPECT_TRUE(c.Pager.empty());
+  EXPECT_EQ(c.Pager, "222");
   EXPECT_TRUE(c.WorkPhone.empty());
   EXPECT_EQ(c.SourceType, 1u);
   EXPECT_EQ(c.Status, 1u);
@@ -158,7 +162,8 @@ TEST_F(PmSourcesTest, ContactLayout1Conversion) {
   ASSERT_NE(item, nullptr);
   EXPECT_EQ(item->layout, kPmLayout1);
   EXPECT_EQ(item->entry, &c);
-  EXPECT_EQ(std::get<PmAddrRecord>(item->record).recordId, 7);
+  ASSERT_NE(item->Get<PmAddrRecord>(), nullptr);
+  EXPECT_EQ(item->Get<PmAddrRecord>()->recordId, 7);
   EXPECT_EQ(info.First(), item);
 }
 
@@ -197,6 +202,118 @@ TEST_F(PmSourcesTest, ContactLayout2Conversion) {
   EXPECT_EQ(c.MobilePhone, "mob");
 }
 
+using Fields = std::map<std::string, std::string>;
+
+// The filled phone and e-mail fields of a contact, by field name.
+Fields PhoneFields(const CommonContact& c) {
+  const std::pair<const char*, const TextStorage*> all[] = {{"WorkPhone", &c.WorkPhone},
+                                                            {"WorkPhone2", &c.WorkPhone2},
+                                                            {"HomePhone", &c.HomePhone},
+                                                            {"HomePhone2", &c.HomePhone2},
+                                                            {"WorkFax", &c.WorkFax},
+                                                            {"HomeFax", &c.HomeFax},
+                                                            {"OtherPhone", &c.OtherPhone},
+                                                            {"PrimaryPhone", &c.PrimaryPhone},
+                                                            {"MobilePhone", &c.MobilePhone},
+                                                            {"Pager", &c.Pager},
+                                                            {"Email1", &c.Email1},
+                                                            {"Email2", &c.Email2},
+                                                            {"Email3", &c.Email3}};
+  Fields filled;
+  for (const auto& [name, field] : all)
+    if (!field->empty()) filled[name] = field->str();
+  return filled;
+}
+
+struct PhoneCase {
+  const char* name;
+  std::vector<std::pair<std::int32_t, std::string>> phones;  // label and Windows-1252 text
+  Fields want;
+};
+
+void PrintTo(const PhoneCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+const std::string k22Nines(22, '9');
+
+std::vector<PhoneCase> PhoneCases() {
+  return {
+      {"TwoEmails",
+       {{kPmPhoneEmail, "a@x"}, {kPmPhoneEmail, "b@x"}},
+       {{"Email1", "a@x"}, {"Email2", "b@x"}}},
+      {"ThreeEmailsAmongPhones",
+       {{kPmPhoneEmail, "a@x"},
+        {kPmPhoneWork, "w"},
+        {kPmPhoneEmail, "b@x"},
+        {kPmPhoneEmail, "c@x"}},
+       {{"Email1", "a@x"}, {"Email2", "b@x"}, {"Email3", "c@x"}, {"WorkPhone", "w"}}},
+      {"FourthEmailOverwritesNone",
+       {{kPmPhoneEmail, "a@x"},
+        {kPmPhoneEmail, "b@x"},
+        {kPmPhoneEmail, "c@x"},
+        {kPmPhoneEmail, "d@x"}},
+       {{"Email1", "a@x"}, {"Email2", "b@x"}, {"Email3", "c@x"}}},
+      {"RepeatedLabelsTakeTheSecondFields",
+       {{kPmPhoneWork, "w1"},
+        {kPmPhoneHome, "h1"},
+        {kPmPhoneFax, "f1"},
+        {kPmPhoneWork, "w2"},
+        {kPmPhoneHome, "h2"},
+        {kPmPhoneFax, "f2"}},
+       {{"WorkPhone", "w1"},
+        {"WorkPhone2", "w2"},
+        {"HomePhone", "h1"},
+        {"HomePhone2", "h2"},
+        {"WorkFax", "f1"},
+        {"HomeFax", "f2"}}},
+      {"FullFieldsKeepTheFirstPhones",
+       {{kPmPhoneWork, "w1"},
+        {kPmPhoneWork, "w2"},
+        {kPmPhoneWork, "w3"},
+        {kPmPhoneMobile, "m1"},
+        {kPmPhoneMobile, "m2"},
+        {kPmPhoneOther, "o1"},
+        {kPmPhoneOther, "o2"}},
+       {{"WorkPhone", "w1"}, {"WorkPhone2", "w2"}, {"MobilePhone", "m1"}, {"OtherPhone", "o1"}}},
+      {"PagerHasItsField",
+       {{kPmPhonePager, "p1"}, {kPmPhonePager, "p2"}, {kPmPhoneMain, "m"}},
+       {{"Pager", "p1"}, {"PrimaryPhone", "m"}}},
+      {"EmptyPhonesTakeNoField",
+       {{kPmPhoneWork, ""}, {kPmPhoneWork, "w"}, {kPmPhoneEmail, ""}},
+       {{"WorkPhone", "w"}}},
+      {"UnknownLabelsReachNoField", {{8, "a"}, {99, "b"}, {-1, "c"}}, {}},
+      // The second field cuts as the first does: before an é that would end at byte 24.
+      {"SecondFieldCutAtAWholeCharacter",
+       {{kPmPhoneWork, "1"}, {kPmPhoneWork, k22Nines + "\xE9"}},
+       {{"WorkPhone", "1"}, {"WorkPhone2", k22Nines}}},
+  };
+}
+
+class PmPhoneLayoutTest : public PmSourcesTest, public ::testing::WithParamInterface<PhoneCase> {};
+
+// Both 4.x layouts place phones alike; layout 1 has room for five.
+TEST_P(PmPhoneLayoutTest, NoPhoneOverwritesAnother) {
+  const auto& phones = GetParam().phones;
+  PmAddrExRecord two;
+  for (std::size_t i = 0; i < phones.size(); ++i)
+    std::tie(two.phoneLabel[i], two.phone[i]) = phones[i];
+  PmAddrInfo info2(kLayout2Version);
+  ASSERT_TRUE(info2.LoadByFile(Write<PmAddrExUtil>(dir_, "address2.dat", {two})));
+  EXPECT_EQ(PhoneFields(*info2.Manager().Peek(0)), GetParam().want) << "layout 2";
+
+  if (phones.size() > PmAddrRecord::kPhones) return;
+  PmAddrRecord one;
+  for (std::size_t i = 0; i < phones.size(); ++i)
+    std::tie(one.phoneLabel[i], one.phone[i]) = phones[i];
+  PmAddrInfo info1(kLayout1Version);
+  ASSERT_TRUE(info1.LoadByFile(Write<PmAddrUtil>(dir_, "address1.dat", {one})));
+  EXPECT_EQ(PhoneFields(*info1.Manager().Peek(0)), GetParam().want) << "layout 1";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PmPhoneLayoutTest, ::testing::ValuesIn(PhoneCases()),
+                         [](const auto& p) { return std::string(p.param.name); });
+
 TEST_F(PmSourcesTest, DeletedAndArchivedContactsAreSkipped) {
   std::vector<PmAddrRecord> recs(4);
   const std::int32_t statuses[] = {0x04, 0x80, 0x01, 0x84};
@@ -228,7 +345,7 @@ TEST_F(PmSourcesTest, MappedCustomFields) {
   EXPECT_EQ(c.MappedCustom[1], "111");
   EXPECT_EQ(c.MappedCustom[9], "Business");
   // The first empty phone slot now carries the pager label, in the item only.
-  const auto& kept = std::get<PmAddrRecord>(c.NativeRecord.As<PmAddrItem>()->record);
+  const auto& kept = *c.NativeRecord.As<PmAddrItem>()->Get<PmAddrRecord>();
   EXPECT_EQ(kept.phoneLabel[1], kPmPhonePager);
   EXPECT_EQ(info.Layout1Loader().Records()[0].phoneLabel[1], kPmPhoneWork);
   EXPECT_EQ(info.FieldEntryCount(), 23u);
@@ -387,7 +504,18 @@ std::vector<RepeatCase> RepeatCases() {
   PmRepeat byWeekday = Rule(PmRepeat::kMonthlyByWeekday, 1, kForever);
   byWeekday.dayIndex = 2;
   byWeekday.weekIndex = 3;
-  cases.push_back({"MonthlyByWeekday", byWeekday, Want(kRecurMonthlyNth, 0, 1, 2, 0, 0, 3)});
+  // Third week's Tuesday: a one-day mask and the instance counted from 1.
+  cases.push_back({"MonthlyByWeekday", byWeekday, Want(kRecurMonthlyNth, 0, 1, 0x04, 0, 0, 4)});
+  PmRepeat lastSaturday = Rule(PmRepeat::kMonthlyByWeekday, 2, kForever);
+  lastSaturday.dayIndex = 6;
+  lastSaturday.weekIndex = 4;
+  cases.push_back(
+      {"MonthlyOnTheLastSaturday", lastSaturday, Want(kRecurMonthlyNth, 0, 2, 0x40, 0, 0, 5)});
+  PmRepeat badWeekday = Rule(PmRepeat::kMonthlyByWeekday, 1, kForever);
+  badWeekday.dayIndex = 7;
+  badWeekday.weekIndex = -1;
+  cases.push_back(
+      {"MonthlyByWeekdayOutOfRange", badWeekday, Want(kRecurMonthlyNth, 0, 1, 0, 0, 0, 0)});
   PmRepeat byDate = Rule(PmRepeat::kMonthlyByDate, 6, k2025);
   byDate.dayNumber = 10;
   cases.push_back({"MonthlyByDateEndsIn2025", byDate, Want(kRecurMonthly, 1, 6, 0, 10, 0, 0)});

@@ -10,23 +10,11 @@
 
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out;
-};
+using CliRun = CommandRun;
 
 // Runs the CLI with stdout captured; stderr goes to a file the caller may read.
-CliRun Cli(const std::string& args, const std::string& stderrFile = "/dev/null") {
-  std::string cmd = std::string(QM_BIN_DIR) + "/quillmove-cli " + args + " 2>" + stderrFile;
-  CliRun r{-1, {}};
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return r;
-  char buf[65536];
-  std::size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return r;
+CliRun Cli(const std::string& args, const std::string& stderrFile = {}) {
+  return RunCommand(std::string(QM_BIN_DIR) + "/quillmove-cli " + args, stderrFile);
 }
 
 template <class R>

@@ -16,26 +16,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CliResult {
-  int status = -1;
-  std::string out, err;
-};
+using CliResult = CommandRun;
 
 // Runs `program args` with the data folder under `home`; stdout and stderr captured.
 CliResult Exec(const std::string& program, const std::string& args, const TempDir& home) {
-  std::string errFile = home.file("stderr.txt");
-  std::string cmd =
-      "XDG_DATA_HOME='" + home.path() + "' '" + program + "' " + args + " 2>'" + errFile + "'";
-  CliResult r;
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return r;
-  char buf[65536];
-  std::size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  r.err = ReadFile(errFile);
-  return r;
+  return RunCommand("XDG_DATA_HOME='" + home.path() + "' '" + program + "' " + args,
+                    home.file("stderr.txt"));
 }
 
 std::string Cli() {
