@@ -133,8 +133,7 @@ int PmAddrInfo::LayoutSelector() {
 void PmAddrInfo::Clear() {
   loaded_ = kPmLayoutNone;
   ClearLoaders();
-  items_.clear();
-  cursor_ = 0;
+  items_.Clear();
   manager_.Clear();
 }
 
@@ -192,16 +191,16 @@ bool PmAddrInfo::SetMappedField(std::size_t slot, std::int32_t fieldId) {
 }
 
 PmAddrItem* PmAddrInfo::First() {
-  cursor_ = 0;
-  return Next();
+  return items_.First();
 }
 
 PmAddrItem* PmAddrInfo::Next() {
-  return cursor_ < items_.size() ? items_[cursor_++] : nullptr;
+  return items_.Next();
 }
 
 void PmAddrInfo::Build() {
   unplaced_ = 0;
+  items_.Reserve(LoadedRecords(loaded_));
   switch (loaded_) {
     case kPmLayout1:
       fieldCount_ = 24;
@@ -227,24 +226,22 @@ void PmAddrInfo::Build() {
 
 template <class Rec>
 void PmAddrInfo::Add(int layout, const Rec& rec) {
-  PmAddrItem item;
-  item.Set(layout, rec);
+  PmAddrItem* item = items_.Add(layout, rec);
   // Filled in place, saving a copy of every record: the manager was just cleared, and its
   // match index is only built by the first lookup, so no key goes stale.
   const CommonContact blank;
-  CommonContact* added = manager_.Add(&blank);
+  CommonContact* added = item ? manager_.Add(&blank) : nullptr;
   if (!added) {
+    if (item) items_.DropLast();
     ++unplaced_;
     return;
   }
   Convert(rec, *added);
-  ApplyMap(item, *added);
+  ApplyMap(*item, *added);
   added->SourceType = 1;
   added->Status = static_cast<std::uint32_t>(rec.status);
-  added->NativeRecord = NativeAttachment::Own(std::move(item));
-  PmAddrItem* own = added->NativeRecord.As<PmAddrItem>();
-  own->entry = added;
-  items_.push_back(own);
+  added->NativeRecord = NativeAttachment::Borrow(item);
+  item->entry = added;
 }
 
 namespace {
@@ -457,7 +454,7 @@ std::string PmAddrInfo::FieldText(PmAddrItem& item, std::int32_t id) const {
 
 std::string PmAddrInfo::RawFieldText(PmAddrItem& item, std::int32_t id) const {
   // A table entry reads the record of the item's own layout; the selector only picks the table.
-  if (auto* r = item.Get<PmAddrRecord>()) {
+  if (auto* r = item.Modify<PmAddrRecord>()) {
     if (id >= 5 && id <= 12) return SlotByLabel(r->phone, r->phoneLabel, id - 5);
     if (id >= 18 && id <= 21) return r->custom[static_cast<std::size_t>(id - 18)];
     switch (id) {
@@ -487,7 +484,7 @@ std::string PmAddrInfo::RawFieldText(PmAddrItem& item, std::int32_t id) const {
         return {};
     }
   }
-  if (auto* r = item.Get<PmAddrExRecord>()) {
+  if (auto* r = item.Modify<PmAddrExRecord>()) {
     if (id >= 5 && id <= 12) return SlotByLabel(r->phone, r->phoneLabel, id - 5);
     if (id >= 13 && id <= 27) {
       const PmPostalAddress* a[] = {&r->work, &r->home, &r->other};
@@ -514,7 +511,7 @@ std::string PmAddrInfo::RawFieldText(PmAddrItem& item, std::int32_t id) const {
         return {};  // 34, the birthday, is not text
     }
   }
-  if (auto* r = item.Get<PmAddrEx2Record>())
+  if (auto* r = item.Modify<PmAddrEx2Record>())
     return layout6_ ? layout6_->FieldText(*r, id) : std::string();
   return {};
 }

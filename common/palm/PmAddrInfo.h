@@ -76,8 +76,7 @@ class PmAddrInfo : private PmSourceLoaders<PmAddrUtil, PmAddrExUtil, PmAddrEx2Re
 
   int loaded_ = kPmLayoutNone;
   int fieldCount_ = 0;
-  std::vector<PmAddrItem*> items_;  // owned by the manager's records
-  std::size_t cursor_ = 0;
+  PmItemList<PmAddrItem> items_;
   std::size_t unplaced_ = 0;  // records the manager could not take, logged once per load
   std::array<std::int32_t, kMapSlots> map_{};
   CommAddrMgr manager_;

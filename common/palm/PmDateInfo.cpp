@@ -35,8 +35,7 @@ PmDateInfo::~PmDateInfo() {
 void PmDateInfo::Clear() {
   loaded_ = kPmLayoutNone;
   ClearLoaders();
-  items_.clear();
-  cursor_ = 0;
+  items_.Clear();
   manager_.Clear();
 }
 
@@ -79,16 +78,16 @@ int PmDateInfo::CheckFileType(const std::string& path) {
 }
 
 PmDateItem* PmDateInfo::First() {
-  cursor_ = 0;
-  return Next();
+  return items_.First();
 }
 
 PmDateItem* PmDateInfo::Next() {
-  return cursor_ < items_.size() ? items_[cursor_++] : nullptr;
+  return items_.Next();
 }
 
 void PmDateInfo::Build() {
   unplaced_ = 0;
+  items_.Reserve(LoadedRecords(loaded_));
   switch (loaded_) {
     case kPmLayout1:
       for (const auto& rec : layout1_.Records())
@@ -112,23 +111,21 @@ void PmDateInfo::Build() {
 
 template <class Rec>
 void PmDateInfo::Add(int layout, const Rec& rec) {
+  PmDateItem* item = items_.Add(layout, rec);
   // Filled in place, saving a copy of every record: the manager was just cleared, and its
   // match index is only built by the first lookup, so no key goes stale.
   const CommonEvent blank;
-  CommonEvent* added = manager_.Add(&blank);
+  CommonEvent* added = item ? manager_.Add(&blank) : nullptr;
   if (!added) {
+    if (item) items_.DropLast();
     ++unplaced_;
     return;
   }
   Convert(rec, *added);
   added->SourceType = 1;
   added->Status = static_cast<std::uint32_t>(rec.status);
-  PmDateItem item;
-  item.Set(layout, rec);
-  added->NativeRecord = NativeAttachment::Own(std::move(item));
-  PmDateItem* own = added->NativeRecord.As<PmDateItem>();
-  own->entry = added;
-  items_.push_back(own);
+  added->NativeRecord = NativeAttachment::Borrow(item);
+  item->entry = added;
 }
 
 namespace {

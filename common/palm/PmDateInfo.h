@@ -56,8 +56,7 @@ class PmDateInfo : private PmSourceLoaders<PmDateUtil, PmDateExUtil, PmDateEx2Re
 
   int generation_;
   int loaded_ = kPmLayoutNone;
-  std::vector<PmDateItem*> items_;  // owned by the manager's records
-  std::size_t cursor_ = 0;
+  PmItemList<PmDateItem> items_;
   std::size_t unplaced_ = 0;  // records the manager could not take, logged once per load
   CommDateMgr manager_;
   PmCodePage codePage_;

@@ -35,8 +35,7 @@ PmMemoInfo::~PmMemoInfo() {
 void PmMemoInfo::Clear() {
   loaded_ = kPmLayoutNone;
   ClearLoaders();
-  items_.clear();
-  cursor_ = 0;
+  items_.Clear();
   manager_.Clear();
 }
 
@@ -81,16 +80,16 @@ int PmMemoInfo::CheckFileType(const std::string& path) {
 }
 
 PmMemoItem* PmMemoInfo::First() {
-  cursor_ = 0;
-  return Next();
+  return items_.First();
 }
 
 PmMemoItem* PmMemoInfo::Next() {
-  return cursor_ < items_.size() ? items_[cursor_++] : nullptr;
+  return items_.Next();
 }
 
 void PmMemoInfo::Build() {
   unplaced_ = 0;
+  items_.Reserve(LoadedRecords(loaded_));
   switch (loaded_) {
     case kPmLayout1:
       for (const auto& rec : layout1_.Records())
@@ -113,23 +112,21 @@ void PmMemoInfo::Build() {
 
 template <class Rec>
 void PmMemoInfo::Add(int layout, const Rec& rec) {
+  PmMemoItem* item = items_.Add(layout, rec);
   // Filled in place, saving a copy of every record: the manager was just cleared, and its
   // match index is only built by the first lookup, so no key goes stale.
   const CommonNote blank;
-  CommonNote* added = manager_.Add(&blank);
+  CommonNote* added = item ? manager_.Add(&blank) : nullptr;
   if (!added) {
+    if (item) items_.DropLast();
     ++unplaced_;
     return;
   }
   Convert(rec, *added);
   added->SourceType = 1;
   added->Status = static_cast<std::uint32_t>(rec.status);
-  PmMemoItem item;
-  item.Set(layout, rec);
-  added->NativeRecord = NativeAttachment::Own(std::move(item));
-  PmMemoItem* own = added->NativeRecord.As<PmMemoItem>();
-  own->entry = added;
-  items_.push_back(own);
+  added->NativeRecord = NativeAttachment::Borrow(item);
+  item->entry = added;
 }
 
 namespace {

@@ -56,8 +56,7 @@ class PmMemoInfo : private PmSourceLoaders<PmMemoUtil, PmMemoExUtil, PmMemoEx2Re
 
   int generation_;
   int loaded_ = kPmLayoutNone;
-  std::vector<PmMemoItem*> items_;  // owned by the manager's records
-  std::size_t cursor_ = 0;
+  PmItemList<PmMemoItem> items_;
   std::size_t unplaced_ = 0;  // records the manager could not take, logged once per load
   CommNoteMgr manager_;
   PmCodePage codePage_;

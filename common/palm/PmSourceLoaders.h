@@ -53,6 +53,20 @@ class PmSourceLoaders {
     }
   }
 
+  // How many records the loader of `layout` holds, deleted and archived ones too.
+  std::size_t LoadedRecords(int layout) const {
+    switch (layout) {
+      case kPmLayout1:
+        return layout1_.Records().size();
+      case kPmLayout2:
+        return layout2_.Records().size();
+      case kPmLayout6x:
+        return layout6_ ? layout6_->Records().size() : 0;
+      default:
+        return 0;
+    }
+  }
+
   // Loads a file by its extension: ".mdb" the 6.x loader, ".dat" layout 2 and then layout 1.
   // The layout that read it, or kPmLayoutFailed.
   int LoadFile(const std::string& path, const PmSourceTexts& texts) {

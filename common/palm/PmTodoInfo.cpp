@@ -38,8 +38,7 @@ PmTodoInfo::~PmTodoInfo() {
 void PmTodoInfo::Clear() {
   loaded_ = kPmLayoutNone;
   ClearLoaders();
-  items_.clear();
-  cursor_ = 0;
+  items_.Clear();
   manager_.Clear();
 }
 
@@ -82,16 +81,16 @@ int PmTodoInfo::CheckFileType(const std::string& path) {
 }
 
 PmTodoItem* PmTodoInfo::First() {
-  cursor_ = 0;
-  return Next();
+  return items_.First();
 }
 
 PmTodoItem* PmTodoInfo::Next() {
-  return cursor_ < items_.size() ? items_[cursor_++] : nullptr;
+  return items_.Next();
 }
 
 void PmTodoInfo::Build() {
   unplaced_ = 0;
+  items_.Reserve(LoadedRecords(loaded_));
   switch (loaded_) {
     case kPmLayout1:
       for (const auto& rec : layout1_.Records())
@@ -114,11 +113,13 @@ void PmTodoInfo::Build() {
 
 template <class Rec>
 void PmTodoInfo::Add(int layout, const Rec& rec) {
+  PmTodoItem* item = items_.Add(layout, rec);
   // Filled in place, saving a copy of every record: the manager was just cleared, and its
   // match index is only built by the first lookup, so no key goes stale.
   const CommonTask blank;
-  CommonTask* added = manager_.Add(&blank);
+  CommonTask* added = item ? manager_.Add(&blank) : nullptr;
   if (!added) {
+    if (item) items_.DropLast();
     ++unplaced_;
     return;
   }
@@ -126,12 +127,8 @@ void PmTodoInfo::Add(int layout, const Rec& rec) {
   added->SourceType = kSourceType[layout];
   added->Status = static_cast<std::uint32_t>(rec.status);
   if (added->Private) added->Sensitivity = 2;
-  PmTodoItem item;
-  item.Set(layout, rec);
-  added->NativeRecord = NativeAttachment::Own(std::move(item));
-  PmTodoItem* own = added->NativeRecord.As<PmTodoItem>();
-  own->entry = added;
-  items_.push_back(own);
+  added->NativeRecord = NativeAttachment::Borrow(item);
+  item->entry = added;
 }
 
 namespace {

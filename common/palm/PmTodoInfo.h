@@ -56,8 +56,7 @@ class PmTodoInfo : private PmSourceLoaders<PmTodoUtil, PmTodoExUtil, PmTodoEx2Re
 
   int generation_;
   int loaded_ = kPmLayoutNone;
-  std::vector<PmTodoItem*> items_;  // owned by the manager's records
-  std::size_t cursor_ = 0;
+  PmItemList<PmTodoItem> items_;
   std::size_t unplaced_ = 0;  // records the manager could not take, logged once per load
   CommTaskMgr manager_;
   PmCodePage codePage_;
