@@ -46,6 +46,12 @@ bool PmCategoryMgr::Add(PmCategory category) {
       if (slot->id > largest) largest = slot->id;
     }
     category.id = largest + 1;
+    // The scan stops at the first empty slot, so a later slot may hold that id already; two
+    // categories of one id would make the file unreadable once written back.
+    if (ById(category.id)) {
+      for (const auto& slot : slots_)
+        if (slot && slot->id >= category.id) category.id = slot->id + 1;
+    }
     category.flags |= PmCategory::kDirty;
   } else if (ById(category.id)) {
     return false;

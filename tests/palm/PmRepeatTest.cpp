@@ -151,6 +151,25 @@ TEST(PmCategoryTest, PlacementIdsAndLimits) {
   EXPECT_EQ(mgr.Count(), 16u);
 }
 
+// A new id counts the slots before the first gap; one that a later slot already holds is
+// passed over, so every id stays unique and the file reads back.
+TEST(PmCategoryTest, NewIdNeverRepeatsOneBeyondAGap) {
+  PmCategoryMgr mgr;
+  ASSERT_TRUE(mgr.Add({0, 0, "Unfiled", "", 0}));
+  ASSERT_TRUE(mgr.Add({2, 1, "Personal", "", 0}));
+  ASSERT_TRUE(mgr.Add({10, 4, "Business", "", 0}));
+  ASSERT_TRUE(mgr.Add({-1, -1, "New", "", 0}));
+  const PmCategory* added = mgr.ByName("New");
+  ASSERT_NE(added, nullptr);
+  EXPECT_EQ(added->index, 1);
+  EXPECT_EQ(added->id, 5);
+  PmCategoryMgr plain;  // no clash: the id the gap rule gives
+  ASSERT_TRUE(plain.Add({0, 0, "Unfiled", "", 0}));
+  ASSERT_TRUE(plain.Add({3, 9, "Later", "", 0}));
+  ASSERT_TRUE(plain.Add({-1, -1, "New", "", 0}));
+  EXPECT_EQ(plain.ByName("New")->id, 1);
+}
+
 TEST(PmTimeTest, NoDateWhateverTheWritingTimeZone) {
   EXPECT_EQ(PmTime(1956528000 - 7201).DisplayText(), "N/A");  // written at UTC+2
   EXPECT_EQ(PmTime(1956499199).DisplayText(), "N/A");
