@@ -1,11 +1,5 @@
 #include "palm/PmAddrInfo.h"
 
-// GCC 12 at -O3 reports the moved-from std::variant of an item as maybe uninitialised (a known
-// false positive on variant moves); clang and lower levels are quiet.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
-
 #include <algorithm>
 #include <cinttypes>
 #include <tuple>
@@ -14,16 +8,19 @@
 #include "misc/Utf8.h"
 #include "palm/PmUsers.h"
 
-namespace {
-
-int g_selector = kPmLayoutNone;
-constexpr PmSourceTexts kTexts = {
+const PmSourceTexts PmAddrInfo::kTexts = {
     "Load Palm Desktop Contacts by file: %s",
     "Failed to load Palm Desktop Contacts data file: %s",
     "Check Palm Desktop Contacts file version, file: %s",
     "Contacts",
     "Failed to check Palm Desktop Contacts file type: (%s)",
 };
+const char* const PmAddrInfo::kUnplaced =
+    "%zu Palm contacts could not be placed in memory and were skipped.";
+
+namespace {
+
+int g_selector = kPmLayoutNone;
 
 constexpr const char* kPhoneLabels[] = {"Work Phone", "Home Phone", "Fax",   "Other Phone",
                                         "E-mail",     "Main Phone", "Pager", "Mobile Phone"};
@@ -115,26 +112,14 @@ std::string AddressPart(const PmPostalAddress& a, int part) {
 
 }  // namespace
 
-PmAddrInfo::PmAddrInfo(std::uint32_t version) {
-  QM_LOG_INFO("Palm Desktop Version: %d", static_cast<int>(version));
+PmAddrInfo::PmAddrInfo(std::uint32_t version) : PmSource(version) {
   g_selector = PmLayoutForVersion(version, PmOldVersions::kUnknown);
 }
 
 PmAddrInfo::PmAddrInfo() : PmAddrInfo(GetPalmDesktopVersion()) {}
 
-PmAddrInfo::~PmAddrInfo() {
-  Clear();
-}
-
 int PmAddrInfo::LayoutSelector() {
   return g_selector;
-}
-
-void PmAddrInfo::Clear() {
-  loaded_ = kPmLayoutNone;
-  ClearLoaders();
-  items_.Clear();
-  manager_.Clear();
 }
 
 bool PmAddrInfo::LoadByUser(std::int32_t userId) {
@@ -171,77 +156,31 @@ bool PmAddrInfo::LoadByFolder(const std::string& userFolder) {
   return true;
 }
 
-bool PmAddrInfo::LoadByFile(const std::string& path) {
-  if (path.empty()) return false;
-  Clear();
-  loaded_ = LoadFile(path, kTexts);
-  if (loaded_ == kPmLayoutFailed) return false;
-  Build();
-  return true;
-}
-
-int PmAddrInfo::CheckFileType(const std::string& path) {
-  return CheckFile(path, kTexts);
-}
-
 bool PmAddrInfo::SetMappedField(std::size_t slot, std::int32_t fieldId) {
   if (slot >= kMapSlots) return false;
   map_[slot] = fieldId;
   return true;
 }
 
-PmAddrItem* PmAddrInfo::First() {
-  return items_.First();
-}
-
-PmAddrItem* PmAddrInfo::Next() {
-  return items_.Next();
-}
-
-void PmAddrInfo::Build() {
-  unplaced_ = 0;
-  items_.Reserve(LoadedRecords(loaded_));
-  switch (loaded_) {
+void PmAddrInfo::StartBuild(int layout) {
+  switch (layout) {
     case kPmLayout1:
       fieldCount_ = 24;
-      for (const auto& rec : layout1_.Records())
-        if (PmIsLive(rec.status)) Add(kPmLayout1, rec);
       break;
     case kPmLayout2:
       fieldCount_ = 43;
-      for (const auto& rec : layout2_.Records())
-        if (PmIsLive(rec.status)) Add(kPmLayout2, rec);
       break;
     case kPmLayout6x:
       fieldCount_ = 63;
-      for (const auto& rec : layout6_->Records())
-        if (PmIsLive(rec.status)) Add(kPmLayout6x, rec);
       break;
     default:
       break;
   }
-  if (unplaced_ > 0)
-    QM_LOG_ERROR("%zu Palm contacts could not be placed in memory and were skipped.", unplaced_);
 }
 
-template <class Rec>
-void PmAddrInfo::Add(int layout, const Rec& rec) {
-  PmAddrItem* item = items_.Add(layout, rec);
-  // Filled in place, saving a copy of every record: the manager was just cleared, and its
-  // match index is only built by the first lookup, so no key goes stale.
-  const CommonContact blank;
-  CommonContact* added = item ? manager_.Add(&blank) : nullptr;
-  if (!added) {
-    if (item) items_.DropLast();
-    ++unplaced_;
-    return;
-  }
-  Convert(rec, *added);
-  ApplyMap(*item, *added);
-  added->SourceType = 1;
-  added->Status = static_cast<std::uint32_t>(rec.status);
-  added->NativeRecord = NativeAttachment::Borrow(item);
-  item->entry = added;
+void PmAddrInfo::Finish(int, PmAddrItem& item, CommonContact& c) const {
+  ApplyMap(item, c);
+  c.SourceType = 1;
 }
 
 namespace {

@@ -1,23 +1,23 @@
 #include "palm/PmTodoInfo.h"
 
-// GCC 12 at -O3 reports the moved-from std::variant of an item as maybe uninitialised (a known
-// false positive on variant moves); clang and lower levels are quiet.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
-
-#include "misc/CxDebugUtil.h"
 #include "palm/PmUsers.h"
 
-namespace {
-
-constexpr PmSourceTexts kTexts = {
+const PmSourceTexts PmTodoInfo::kTexts = {
     "Load Palm Desktop Tasks by file: %s",
     "Failed to load Palm Desktop Tasks file (%s)",
     "Check Palm Desktop Tasks file version, file: %s",
     "Task",
     "Failed to check Palm Desktop Tasks file type: (%s)",
 };
+const PmUserTexts PmTodoInfo::kUserTexts = {
+    "Load Palm Desktop Tasks by user: %d",
+    "Failed to get user database path by user ID.",
+    "Failed to load Palm Desktop Tasks database by User: %d",
+};
+const char* const PmTodoInfo::kUnplaced =
+    "%zu Palm to-dos could not be placed in memory and were skipped.";
+
+namespace {
 
 // SourceType by generation, as the common task record numbers them.
 constexpr std::uint32_t kSourceType[] = {0, 1, 2, 16};
@@ -25,110 +25,13 @@ constexpr std::uint32_t kSourceType[] = {0, 1, 2, 16};
 }  // namespace
 
 PmTodoInfo::PmTodoInfo(std::uint32_t version)
-    : generation_(PmLayoutForVersion(version, PmOldVersions::kLayout1)) {
-  QM_LOG_INFO("Palm Desktop Version: %d", static_cast<int>(version));
-}
+    : PmGenerationSource(version, PmOldVersions::kLayout1) {}
 
 PmTodoInfo::PmTodoInfo() : PmTodoInfo(GetPalmDesktopVersion()) {}
 
-PmTodoInfo::~PmTodoInfo() {
-  Clear();
-}
-
-void PmTodoInfo::Clear() {
-  loaded_ = kPmLayoutNone;
-  ClearLoaders();
-  items_.Clear();
-  manager_.Clear();
-}
-
-bool PmTodoInfo::LoadByUser(std::int32_t userId) {
-  Clear();
-  QM_LOG_INFO("Load Palm Desktop Tasks by user: %d", userId);
-  std::string folder;
-  if (!GetUserDataFolder(userId, folder)) {
-    QM_LOG_ERROR("Failed to get user database path by user ID.");
-  } else if (LoadByFolder(folder)) {
-    return true;
-  }
-  QM_LOG_ERROR("Failed to load Palm Desktop Tasks database by User: %d", userId);
-  loaded_ = kPmLayoutFailed;
-  return false;
-}
-
-bool PmTodoInfo::LoadByFolder(const std::string& userFolder) {
-  Clear();
-  if (!LoadLayout(generation_, userFolder, true)) {
-    loaded_ = kPmLayoutFailed;
-    return false;
-  }
-  loaded_ = generation_;
-  Build();
-  return true;
-}
-
-bool PmTodoInfo::LoadByFile(const std::string& path) {
-  if (path.empty()) return false;
-  Clear();
-  loaded_ = LoadFile(path, kTexts);
-  if (loaded_ == kPmLayoutFailed) return false;
-  Build();
-  return true;
-}
-
-int PmTodoInfo::CheckFileType(const std::string& path) {
-  return CheckFile(path, kTexts);
-}
-
-PmTodoItem* PmTodoInfo::First() {
-  return items_.First();
-}
-
-PmTodoItem* PmTodoInfo::Next() {
-  return items_.Next();
-}
-
-void PmTodoInfo::Build() {
-  unplaced_ = 0;
-  items_.Reserve(LoadedRecords(loaded_));
-  switch (loaded_) {
-    case kPmLayout1:
-      for (const auto& rec : layout1_.Records())
-        if (PmIsLive(rec.status)) Add(kPmLayout1, rec);
-      break;
-    case kPmLayout2:
-      for (const auto& rec : layout2_.Records())
-        if (PmIsLive(rec.status)) Add(kPmLayout2, rec);
-      break;
-    case kPmLayout6x:
-      for (const auto& rec : layout6_->Records())
-        if (PmIsLive(rec.status)) Add(kPmLayout6x, rec);
-      break;
-    default:
-      break;
-  }
-  if (unplaced_ > 0)
-    QM_LOG_ERROR("%zu Palm to-dos could not be placed in memory and were skipped.", unplaced_);
-}
-
-template <class Rec>
-void PmTodoInfo::Add(int layout, const Rec& rec) {
-  PmTodoItem* item = items_.Add(layout, rec);
-  // Filled in place, saving a copy of every record: the manager was just cleared, and its
-  // match index is only built by the first lookup, so no key goes stale.
-  const CommonTask blank;
-  CommonTask* added = item ? manager_.Add(&blank) : nullptr;
-  if (!added) {
-    if (item) items_.DropLast();
-    ++unplaced_;
-    return;
-  }
-  Convert(rec, *added);
-  added->SourceType = kSourceType[layout];
-  added->Status = static_cast<std::uint32_t>(rec.status);
-  if (added->Private) added->Sensitivity = 2;
-  added->NativeRecord = NativeAttachment::Borrow(item);
-  item->entry = added;
+void PmTodoInfo::Finish(int layout, PmTodoItem&, CommonTask& t) {
+  t.SourceType = kSourceType[layout];
+  if (t.Private) t.Sensitivity = 2;
 }
 
 namespace {

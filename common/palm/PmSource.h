@@ -1,0 +1,177 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <type_traits>
+
+#include "misc/CxDebugUtil.h"
+#include "misc/NativeAttachment.h"
+#include "palm/PmCodePage.h"
+#include "palm/PmItem.h"
+#include "palm/PmSourceBase.h"
+#include "palm/PmSourceLoaders.h"
+#include "palm/PmUsers.h"
+
+// The log texts of loading by user; each takes the user ID, which noFolder may leave out.
+struct PmUserTexts {
+  const char* byUser;    // loading by user starts
+  const char* noFolder;  // the user has no data folder
+  const char* failed;    // the user's database could not be loaded
+};
+
+// What every Palm source does alike around its loaders: keep the items and common records of
+// one load, build them from the live records of the loaded layout and hand them out. Derived
+// (which befriends this class) supplies what differs:
+//   kTexts                      the file texts, a PmSourceTexts
+//   kUnplaced                   the error text of Build; takes the count of skipped records
+//   Convert(rec, common)        one overload per record type
+//   Takes(rec)                  whether a live record is converted (default: every one)
+//   StartBuild(layout)          before the first record (default: nothing)
+//   Finish(layout, item, common)  after the conversion (default: SourceType 1)
+template <class Derived, class Layout1, class Layout2, class Ex2Record, class CommonMgr, class Item>
+class PmSource : protected PmSourceLoaders<Layout1, Layout2, Ex2Record> {
+  using Loaders = PmSourceLoaders<Layout1, Layout2, Ex2Record>;
+  using Common = std::remove_pointer_t<decltype(Item::entry)>;
+
+ public:
+  PmSource(const PmSource&) = delete;
+  PmSource& operator=(const PmSource&) = delete;
+
+  using Loaders::SetEx2Factory;
+
+  bool LoadByFile(const std::string& path) {
+    if (path.empty()) return false;
+    Clear();
+    loaded_ = this->LoadFile(path, Derived::kTexts);
+    if (loaded_ == kPmLayoutFailed) return false;
+    Build();
+    return true;
+  }
+  int CheckFileType(const std::string& path) { return Loaders::CheckFile(path, Derived::kTexts); }
+  void SetCodePage(std::uint32_t codePage) { codePage_ = PmCodePage(codePage); }
+  void Clear() {
+    loaded_ = kPmLayoutNone;
+    this->ClearLoaders();
+    items_.Clear();
+    manager_.Clear();
+  }
+
+  int LoadedLayout() const { return loaded_; }
+  CommonMgr& Manager() { return manager_; }
+  Item* First() { return items_.First(); }
+  Item* Next() { return items_.Next(); }
+  std::size_t ItemCount() const { return items_.size(); }
+
+  const Layout1& Layout1Loader() const { return this->layout1_; }
+  const Layout2& Layout2Loader() const { return this->layout2_; }
+
+ protected:
+  explicit PmSource(std::uint32_t version) {
+    QM_LOG_INFO("Palm Desktop Version: %d", static_cast<int>(version));
+  }
+  ~PmSource() { Clear(); }
+
+  void Build() {
+    unplaced_ = 0;
+    items_.Reserve(this->LoadedRecords(loaded_));
+    Self().StartBuild(loaded_);
+    switch (loaded_) {
+      case kPmLayout1:
+        for (const auto& rec : this->layout1_.Records())
+          if (PmIsLive(rec.status) && Derived::Takes(rec)) Add(kPmLayout1, rec);
+        break;
+      case kPmLayout2:
+        for (const auto& rec : this->layout2_.Records())
+          if (PmIsLive(rec.status) && Derived::Takes(rec)) Add(kPmLayout2, rec);
+        break;
+      case kPmLayout6x:
+        for (const auto& rec : this->layout6_->Records())
+          if (PmIsLive(rec.status) && Derived::Takes(rec)) Add(kPmLayout6x, rec);
+        break;
+      default:
+        break;
+    }
+    if (unplaced_ > 0) QM_LOG_ERROR(Derived::kUnplaced, unplaced_);
+  }
+
+  template <class Rec>
+  static bool Takes(const Rec&) {
+    return true;
+  }
+  void StartBuild(int) {}
+  void Finish(int, Item&, Common& common) { common.SourceType = 1; }
+
+  int loaded_ = kPmLayoutNone;
+  PmItemList<Item> items_;
+  std::size_t unplaced_ = 0;  // records the manager could not take, logged once per load
+  CommonMgr manager_;
+  PmCodePage codePage_;
+
+ private:
+  Derived& Self() { return static_cast<Derived&>(*this); }
+
+  template <class Rec>
+  void Add(int layout, const Rec& rec) {
+    Item* item = items_.Add(layout, rec);
+    // Filled in place, saving a copy of every record: the manager was just cleared, and its
+    // match index is only built by the first lookup, so no key goes stale.
+    const Common blank;
+    Common* added = item ? manager_.Add(&blank) : nullptr;
+    if (!added) {
+      if (item) items_.DropLast();
+      ++unplaced_;
+      return;
+    }
+    Self().Convert(rec, *added);
+    Self().Finish(layout, *item, *added);
+    added->Status = static_cast<std::uint32_t>(rec.status);
+    added->NativeRecord = NativeAttachment::Borrow(item);
+    item->entry = added;
+  }
+};
+
+// The calendar, task and note sources: by user they load the one generation the Palm Desktop
+// version writes. Derived adds kUserTexts, a PmUserTexts.
+template <class Derived, class Layout1, class Layout2, class Ex2Record, class CommonMgr, class Item>
+class PmGenerationSource : public PmSource<Derived, Layout1, Layout2, Ex2Record, CommonMgr, Item> {
+  using Source = PmSource<Derived, Layout1, Layout2, Ex2Record, CommonMgr, Item>;
+
+ public:
+  int Generation() const { return generation_; }
+
+  bool LoadByUser(std::int32_t userId) {
+    this->Clear();
+    QM_LOG_INFO(Derived::kUserTexts.byUser, userId);
+    std::string folder;
+    // Only the note source knows no generation, for versions before 3.5.
+    if (generation_ == kPmLayoutNone) {
+      QM_LOG_ERROR("Unknown Palm Desktop version.");
+    } else if (!GetUserDataFolder(userId, folder)) {
+      QM_LOG_ERROR(Derived::kUserTexts.noFolder, userId);
+    } else if (LoadByFolder(folder)) {
+      return true;
+    }
+    QM_LOG_ERROR(Derived::kUserTexts.failed, userId);
+    this->loaded_ = kPmLayoutFailed;
+    return false;
+  }
+
+  bool LoadByFolder(const std::string& userFolder) {
+    this->Clear();
+    if (generation_ == kPmLayoutNone || !this->LoadLayout(generation_, userFolder, true)) {
+      this->loaded_ = kPmLayoutFailed;
+      return false;
+    }
+    this->loaded_ = generation_;
+    this->Build();
+    return true;
+  }
+
+ protected:
+  PmGenerationSource(std::uint32_t version, PmOldVersions old)
+      : Source(version), generation_(PmLayoutForVersion(version, old)) {}
+
+ private:
+  int generation_;
+};
