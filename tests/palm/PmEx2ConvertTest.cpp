@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "PmTestUtil.h"
 #include "TestUtil.h"
 #include "palm/PmAddrInfo.h"
 #include "palm/PmDateInfo.h"
@@ -222,28 +223,7 @@ TEST_F(PmEx2ConvertTest, ContactColumnsReachTheirCommonFields) {
   EXPECT_EQ(kept->custom[10], "eleven");
 }
 
-using Fields = std::map<std::string, std::string>;
-
-// The filled phone and e-mail fields of a contact, by field name.
-Fields PhoneFields(const CommonContact& c) {
-  const std::pair<const char*, const TextStorage*> all[] = {{"WorkPhone", &c.WorkPhone},
-                                                            {"WorkPhone2", &c.WorkPhone2},
-                                                            {"HomePhone", &c.HomePhone},
-                                                            {"HomePhone2", &c.HomePhone2},
-                                                            {"WorkFax", &c.WorkFax},
-                                                            {"HomeFax", &c.HomeFax},
-                                                            {"OtherPhone", &c.OtherPhone},
-                                                            {"PrimaryPhone", &c.PrimaryPhone},
-                                                            {"MobilePhone", &c.MobilePhone},
-                                                            {"Pager", &c.Pager},
-                                                            {"Email1", &c.Email1},
-                                                            {"Email2", &c.Email2},
-                                                            {"Email3", &c.Email3}};
-  Fields filled;
-  for (const auto& [name, field] : all)
-    if (!field->empty()) filled[name] = field->str();
-  return filled;
-}
+using Fields = PhoneFieldMap;
 
 struct PhoneCase {
   const char* name;

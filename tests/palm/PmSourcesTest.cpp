@@ -204,28 +204,7 @@ TEST_F(PmSourcesTest, ContactLayout2Conversion) {
   EXPECT_EQ(c.MobilePhone, "mob");
 }
 
-using Fields = std::map<std::string, std::string>;
-
-// The filled phone and e-mail fields of a contact, by field name.
-Fields PhoneFields(const CommonContact& c) {
-  const std::pair<const char*, const TextStorage*> all[] = {{"WorkPhone", &c.WorkPhone},
-                                                            {"WorkPhone2", &c.WorkPhone2},
-                                                            {"HomePhone", &c.HomePhone},
-                                                            {"HomePhone2", &c.HomePhone2},
-                                                            {"WorkFax", &c.WorkFax},
-                                                            {"HomeFax", &c.HomeFax},
-                                                            {"OtherPhone", &c.OtherPhone},
-                                                            {"PrimaryPhone", &c.PrimaryPhone},
-                                                            {"MobilePhone", &c.MobilePhone},
-                                                            {"Pager", &c.Pager},
-                                                            {"Email1", &c.Email1},
-                                                            {"Email2", &c.Email2},
-                                                            {"Email3", &c.Email3}};
-  Fields filled;
-  for (const auto& [name, field] : all)
-    if (!field->empty()) filled[name] = field->str();
-  return filled;
-}
+using Fields = PhoneFieldMap;
 
 struct PhoneCase {
   const char* name;

@@ -4,9 +4,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "misc/CommonContact.h"
 #include "misc/CxDebugUtil.h"
 #include "palm/PmByteSource.h"
 #include "palm/PmDBUtil.h"
@@ -40,4 +43,27 @@ inline void QuietDebugLog() {
     return true;
   }();
   (void)done;
+}
+
+using PhoneFieldMap = std::map<std::string, std::string>;
+
+// The filled phone and e-mail fields of a contact, by field name.
+inline PhoneFieldMap PhoneFields(const CommonContact& c) {
+  const std::pair<const char*, const TextStorage*> all[] = {{"WorkPhone", &c.WorkPhone},
+                                                            {"WorkPhone2", &c.WorkPhone2},
+                                                            {"HomePhone", &c.HomePhone},
+                                                            {"HomePhone2", &c.HomePhone2},
+                                                            {"WorkFax", &c.WorkFax},
+                                                            {"HomeFax", &c.HomeFax},
+                                                            {"OtherPhone", &c.OtherPhone},
+                                                            {"PrimaryPhone", &c.PrimaryPhone},
+                                                            {"MobilePhone", &c.MobilePhone},
+                                                            {"Pager", &c.Pager},
+                                                            {"Email1", &c.Email1},
+                                                            {"Email2", &c.Email2},
+                                                            {"Email3", &c.Email3}};
+  PhoneFieldMap filled;
+  for (const auto& [name, field] : all)
+    if (!field->empty()) filled[name] = field->str();
+  return filled;
 }
