@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <type_traits>
 #include <variant>
@@ -143,8 +144,8 @@ void Format(const Manager& records, std::uint32_t begin, std::uint32_t end, Reco
     buf.Append(*records.Peek(static_cast<std::int32_t>(i)));
 }
 
-// Formatting is most of a dump's time and every record stands alone, so a second thread formats
-// every other slice; slices are written in order.
+// Every record stands alone, so a second thread formats every other slice while this one formats
+// the slice before it; slices are written in order. Without a second thread, this one does both.
 template <class Manager>
 bool WriteLines(const Manager& records) {
   constexpr std::uint32_t kSlice = 4096;
@@ -154,7 +155,13 @@ bool WriteLines(const Manager& records) {
     const std::uint32_t mid = std::min(count, at + kSlice);
     const std::uint32_t end = std::min(count, mid + kSlice);
     std::thread other;
-    if (mid < end) other = std::thread([&] { Format(records, mid, end, theirs); });
+    if (mid < end) {
+      try {
+        other = std::thread([&] { Format(records, mid, end, theirs); });
+      } catch (const std::system_error&) {
+        Format(records, mid, end, theirs);
+      }
+    }
     Format(records, at, mid, mine);
     if (other.joinable()) other.join();
     if (std::fwrite(mine.data(), 1, mine.size(), stdout) != mine.size()) return false;
