@@ -185,21 +185,6 @@ void PmAddrInfo::Finish(int, PmAddrItem& item, CommonContact& c) const {
 
 namespace {
 
-// Texts are cut to the Palm field's capacity, decoded, then cut to the common field's.
-template <std::size_t N>
-void Put(FixedText<N>& field, const std::string& raw, std::size_t palmCapacity,
-         const PmCodePage& cp) {
-  if (raw.empty()) return;
-  std::string_view in(raw);
-  if (palmCapacity && in.size() >= palmCapacity) in = in.substr(0, palmCapacity - 1);
-  field = cp.Decode(in, N - 1);
-}
-
-template <std::size_t N, std::size_t M>
-void Put(FixedText<N>& field, const FixedText<M>& text) {
-  if (!text.empty()) field = text.view();
-}
-
 // Calls `f` on each common field a phone of `label` may fill, first choice first, until `f`
 // returns true. A repeated work, home, fax or e-mail label thus reaches the spare field of its
 // kind instead of replacing the first number.
@@ -259,77 +244,83 @@ static_assert(kMorePhoneLabels.size() == std::tuple_size_v<decltype(PmAddrEx2Rec
 
 void PmAddrInfo::Convert(const PmAddrRecord& r, CommonContact& c) const {
   const PmCodePage& cp = codePage_;
-  Put(c.FirstName, r.firstName, 32, cp);
-  Put(c.LastName, r.lastName, 32, cp);
-  Put(c.Company, r.company, 256, cp);
-  Put(c.JobTitle, r.title, 32, cp);
-  Put(c.WorkAddress.Street, r.street, 256, cp);
-  Put(c.WorkAddress.City, r.city, 32, cp);
-  Put(c.WorkAddress.State, r.state, 32, cp);
-  Put(c.WorkAddress.PostalCode, r.zip, 32, cp);
-  Put(c.WorkAddress.Country, r.country, 32, cp);
-  Put(c.Note, r.note, 8192, cp);
-  for (std::size_t i = 0; i < PmAddrRecord::kCustoms; ++i) Put(c.Custom[i], r.custom[i], 64, cp);
+  std::string scratch;  // one decoding buffer for every text of the record
+  PmPutText(c.FirstName, r.firstName, 32, cp, scratch);
+  PmPutText(c.LastName, r.lastName, 32, cp, scratch);
+  PmPutText(c.Company, r.company, 256, cp, scratch);
+  PmPutText(c.JobTitle, r.title, 32, cp, scratch);
+  PmPutText(c.WorkAddress.Street, r.street, 256, cp, scratch);
+  PmPutText(c.WorkAddress.City, r.city, 32, cp, scratch);
+  PmPutText(c.WorkAddress.State, r.state, 32, cp, scratch);
+  PmPutText(c.WorkAddress.PostalCode, r.zip, 32, cp, scratch);
+  PmPutText(c.WorkAddress.Country, r.country, 32, cp, scratch);
+  PmPutText(c.Note, r.note, 8192, cp, scratch);
+  for (std::size_t i = 0; i < PmAddrRecord::kCustoms; ++i)
+    PmPutText(c.Custom[i], r.custom[i], 64, cp, scratch);
   for (std::size_t i = 0; i < PmAddrRecord::kPhones; ++i) {
     if (r.phone[i].empty()) continue;
-    PlacePhone(c, r.phoneLabel[i], [&](auto& field) { Put(field, r.phone[i], 32, cp); });
+    PlacePhone(c, r.phoneLabel[i],
+               [&](auto& field) { PmPutText(field, r.phone[i], 32, cp, scratch); });
   }
-  Put(c.Category, r.categoryName, 16, cp);
+  PmPutText(c.Category, r.categoryName, 16, cp, scratch);
 }
 
 void PmAddrInfo::Convert(const PmAddrExRecord& r, CommonContact& c) const {
   const PmCodePage& cp = codePage_;
-  Put(c.FirstName, r.firstName, 32, cp);
-  Put(c.LastName, r.lastName, 32, cp);
-  Put(c.Company, r.company, 256, cp);
-  Put(c.JobTitle, r.title, 32, cp);
+  std::string scratch;  // one decoding buffer for every text of the record
+  PmPutText(c.FirstName, r.firstName, 32, cp, scratch);
+  PmPutText(c.LastName, r.lastName, 32, cp, scratch);
+  PmPutText(c.Company, r.company, 256, cp, scratch);
+  PmPutText(c.JobTitle, r.title, 32, cp, scratch);
   const std::pair<CommonAddress*, const PmPostalAddress*> addresses[] = {
       {&c.WorkAddress, &r.work}, {&c.HomeAddress, &r.home}, {&c.OtherAddress, &r.other}};
   for (const auto& [to, from] : addresses) {
-    Put(to->Street, from->street, 256, cp);
-    Put(to->City, from->city, 32, cp);
-    Put(to->State, from->state, 32, cp);
-    Put(to->PostalCode, from->zip, 32, cp);
-    Put(to->Country, from->country, 32, cp);
+    PmPutText(to->Street, from->street, 256, cp, scratch);
+    PmPutText(to->City, from->city, 32, cp, scratch);
+    PmPutText(to->State, from->state, 32, cp, scratch);
+    PmPutText(to->PostalCode, from->zip, 32, cp, scratch);
+    PmPutText(to->Country, from->country, 32, cp, scratch);
   }
-  Put(c.Note, r.note, 2048, cp);
-  for (std::size_t i = 0; i < PmAddrExRecord::kCustoms; ++i) Put(c.Custom[i], r.custom[i], 256, cp);
+  PmPutText(c.Note, r.note, 2048, cp, scratch);
+  for (std::size_t i = 0; i < PmAddrExRecord::kCustoms; ++i)
+    PmPutText(c.Custom[i], r.custom[i], 256, cp, scratch);
   for (std::size_t i = 0; i < PmAddrExRecord::kPhones; ++i) {
     if (r.phone[i].empty()) continue;
-    PlacePhone(c, r.phoneLabel[i], [&](auto& field) { Put(field, r.phone[i], 32, cp); });
+    PlacePhone(c, r.phoneLabel[i],
+               [&](auto& field) { PmPutText(field, r.phone[i], 32, cp, scratch); });
   }
-  Put(c.Category, r.categoryName, 16, cp);
+  PmPutText(c.Category, r.categoryName, 16, cp, scratch);
 }
 
 void PmAddrInfo::Convert(const PmAddrEx2Record& r, CommonContact& c) const {
-  Put(c.FirstName, r.firstName);
-  Put(c.LastName, r.lastName);
-  Put(c.MiddleName, r.middleName);
-  Put(c.Prefix, r.prefix);
-  Put(c.Suffix, r.suffix);
-  Put(c.NickName, r.nickName);
-  Put(c.DisplayName, r.englishName);
-  Put(c.Note, r.note);
-  Put(c.Company, r.company);
-  Put(c.JobTitle, r.jobTitle);
+  PmPutText(c.FirstName, r.firstName);
+  PmPutText(c.LastName, r.lastName);
+  PmPutText(c.MiddleName, r.middleName);
+  PmPutText(c.Prefix, r.prefix);
+  PmPutText(c.Suffix, r.suffix);
+  PmPutText(c.NickName, r.nickName);
+  PmPutText(c.DisplayName, r.englishName);
+  PmPutText(c.Note, r.note);
+  PmPutText(c.Company, r.company);
+  PmPutText(c.JobTitle, r.jobTitle);
   const std::pair<CommonAddress*, const PmAddrEx2Address*> addresses[] = {
       {&c.WorkAddress, &r.work}, {&c.HomeAddress, &r.home}, {&c.OtherAddress, &r.other}};
   for (const auto& [to, from] : addresses) {
-    Put(to->Street, from->street);
-    Put(to->City, from->city);
-    Put(to->State, from->state);
-    Put(to->PostalCode, from->zip);
-    Put(to->Country, from->country);
+    PmPutText(to->Street, from->street);
+    PmPutText(to->City, from->city);
+    PmPutText(to->State, from->state);
+    PmPutText(to->PostalCode, from->zip);
+    PmPutText(to->Country, from->country);
   }
-  Put(c.Im1, r.chat[0]);
-  Put(c.Im2, r.chat[1]);
-  Put(c.AssistantName, r.assistantName);
-  Put(c.AssistantPhone, r.assistantPhone);
-  Put(c.Category, r.categoryName);
-  for (std::size_t i = 0; i < CommonContact::kCustomSlots; ++i) Put(c.Custom[i], r.custom[i]);
+  PmPutText(c.Im1, r.chat[0]);
+  PmPutText(c.Im2, r.chat[1]);
+  PmPutText(c.AssistantName, r.assistantName);
+  PmPutText(c.AssistantPhone, r.assistantPhone);
+  PmPutText(c.Category, r.categoryName);
+  for (std::size_t i = 0; i < CommonContact::kCustomSlots; ++i) PmPutText(c.Custom[i], r.custom[i]);
   for (std::size_t i = 0; i < PmAddrEx2Record::kPhones; ++i) {
     if (r.phone[i].empty()) continue;
-    PlacePhone(c, r.phoneLabel[i], [&](auto& field) { Put(field, r.phone[i]); });
+    PlacePhone(c, r.phoneLabel[i], [&](auto& field) { PmPutText(field, r.phone[i]); });
   }
   // These columns carry no label, so they come after the labelled slots and only fill what is
   // still free; an address a slot already gave is not repeated.
@@ -341,7 +332,7 @@ void PmAddrInfo::Convert(const PmAddrEx2Record& r, CommonContact& c) const {
       present = present || Holds(field, text.view());
       return present;
     });
-    if (!present) PlacePhone(c, kMorePhoneLabels[i], [&](auto& field) { Put(field, text); });
+    if (!present) PlacePhone(c, kMorePhoneLabels[i], [&](auto& field) { PmPutText(field, text); });
   }
 }
 

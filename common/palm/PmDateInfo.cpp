@@ -22,29 +22,9 @@ PmDateInfo::PmDateInfo(std::uint32_t version)
 
 PmDateInfo::PmDateInfo() : PmDateInfo(GetPalmDesktopVersion()) {}
 
-namespace {
-
-template <std::size_t N>
-void Put(FixedText<N>& field, const std::string& raw, std::size_t palmCapacity,
-         const PmCodePage& cp, std::string& scratch) {
-  if (raw.empty()) return;
-  std::string_view in(raw);
-  if (palmCapacity && in.size() >= palmCapacity) in = in.substr(0, palmCapacity - 1);
-  scratch.clear();
-  cp.Decode(in, scratch, N - 1);
-  field = scratch;
-}
-
-template <std::size_t N, std::size_t M>
-void Put(FixedText<N>& field, const FixedText<M>& text) {
-  if (!text.empty()) field = text.view();
-}
-
-}  // namespace
-
 void PmDateInfo::Convert(const PmDateRecord& r, CommonEvent& e) {
-  Put(e.Subject, r.description, 512, codePage_, scratch_);
-  Put(e.Description, r.note, 8192, codePage_, scratch_);
+  PmPutText(e.Subject, r.description, 512, codePage_, scratch_);
+  PmPutText(e.Description, r.note, 8192, codePage_, scratch_);
   e.AllDay = r.untimed ? 1 : 0;
   e.Start = clock_.ToSystemTime(r.start);
   e.End = clock_.ToSystemTime(r.end);
@@ -53,9 +33,9 @@ void PmDateInfo::Convert(const PmDateRecord& r, CommonEvent& e) {
 }
 
 void PmDateInfo::Convert(const PmDateExRecord& r, CommonEvent& e) {
-  Put(e.Subject, r.description, 256, codePage_, scratch_);
-  Put(e.Description, r.note, 8192, codePage_, scratch_);
-  Put(e.Location, r.location, 256, codePage_, scratch_);
+  PmPutText(e.Subject, r.description, 256, codePage_, scratch_);
+  PmPutText(e.Description, r.note, 8192, codePage_, scratch_);
+  PmPutText(e.Location, r.location, 256, codePage_, scratch_);
   e.AllDay = r.untimed ? 1 : 0;
   e.Start = clock_.ToSystemTime(r.start);
   e.End = clock_.ToSystemTime(r.end);
@@ -64,9 +44,9 @@ void PmDateInfo::Convert(const PmDateExRecord& r, CommonEvent& e) {
 }
 
 void PmDateInfo::Convert(const PmDateEx2Record& r, CommonEvent& e) {
-  Put(e.Subject, r.summary);
-  Put(e.Description, r.note);
-  Put(e.Location, r.location);
+  PmPutText(e.Subject, r.summary);
+  PmPutText(e.Description, r.note);
+  PmPutText(e.Location, r.location);
   e.AllDay = r.untimed ? 1 : 0;
   e.Start = clock_.ToSystemTime(r.startTime);
   e.End = clock_.ToSystemTime(r.endTime);

@@ -3,15 +3,37 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <type_traits>
 
 #include "misc/CxDebugUtil.h"
+#include "misc/FixedText.h"
 #include "misc/NativeAttachment.h"
 #include "palm/PmCodePage.h"
 #include "palm/PmItem.h"
 #include "palm/PmSourceBase.h"
 #include "palm/PmSourceLoaders.h"
 #include "palm/PmUsers.h"
+
+// A Palm text into a common field: cut to the Palm field's capacity (0: none), decoded from the
+// code page through `scratch` and cut to the common field at a whole character. An empty text
+// leaves the field as it is.
+template <std::size_t N>
+void PmPutText(FixedText<N>& field, const std::string& raw, std::size_t palmCapacity,
+               const PmCodePage& cp, std::string& scratch) {
+  if (raw.empty()) return;
+  std::string_view in(raw);
+  if (palmCapacity && in.size() >= palmCapacity) in = in.substr(0, palmCapacity - 1);
+  scratch.clear();
+  cp.Decode(in, scratch, N - 1);
+  field = scratch;
+}
+
+// A text the 6.x database already gives in UTF-8.
+template <std::size_t N, std::size_t M>
+void PmPutText(FixedText<N>& field, const FixedText<M>& text) {
+  if (!text.empty()) field = text.view();
+}
 
 // The log texts of loading by user; each takes the user ID, which noFolder may leave out.
 struct PmUserTexts {

@@ -36,22 +36,6 @@ void PmTodoInfo::Finish(int layout, PmTodoItem&, CommonTask& t) {
 
 namespace {
 
-template <std::size_t N>
-void Put(FixedText<N>& field, const std::string& raw, std::size_t palmCapacity,
-         const PmCodePage& cp, std::string& scratch) {
-  if (raw.empty()) return;
-  std::string_view in(raw);
-  if (palmCapacity && in.size() >= palmCapacity) in = in.substr(0, palmCapacity - 1);
-  scratch.clear();
-  cp.Decode(in, scratch, N - 1);
-  field = scratch;
-}
-
-template <std::size_t N, std::size_t M>
-void Put(FixedText<N>& field, const FixedText<M>& text) {
-  if (!text.empty()) field = text.view();
-}
-
 std::int32_t Importance(std::int32_t priority) {
   if (priority == 1) return 1;
   if (priority == 5) return 2;
@@ -61,8 +45,8 @@ std::int32_t Importance(std::int32_t priority) {
 }  // namespace
 
 void PmTodoInfo::Convert(const PmTodoRecord& r, CommonTask& t) {
-  Put(t.Subject, r.description, 8192, codePage_, scratch_);
-  Put(t.Note, r.note, 8192, codePage_, scratch_);
+  PmPutText(t.Subject, r.description, 8192, codePage_, scratch_);
+  PmPutText(t.Note, r.note, 8192, codePage_, scratch_);
   t.Complete = r.completed ? 1 : 0;
   t.DueDate = r.dueDate;
   t.Importance = Importance(r.priority);
@@ -70,8 +54,8 @@ void PmTodoInfo::Convert(const PmTodoRecord& r, CommonTask& t) {
 }
 
 void PmTodoInfo::Convert(const PmTodoExRecord& r, CommonTask& t) {
-  Put(t.Subject, r.description, 256, codePage_, scratch_);
-  Put(t.Note, r.note, 8192, codePage_, scratch_);
+  PmPutText(t.Subject, r.description, 256, codePage_, scratch_);
+  PmPutText(t.Note, r.note, 8192, codePage_, scratch_);
   t.Complete = r.completed ? 1 : 0;
   t.DueDate = r.dueDate;
   t.Importance = Importance(r.priority);
@@ -81,8 +65,8 @@ void PmTodoInfo::Convert(const PmTodoExRecord& r, CommonTask& t) {
 }
 
 void PmTodoInfo::Convert(const PmTodoEx2Record& r, CommonTask& t) {
-  Put(t.Subject, r.description);
-  Put(t.Note, r.note);
+  PmPutText(t.Subject, r.description);
+  PmPutText(t.Note, r.note);
   t.Complete = r.completed ? 1 : 0;
   t.DueDate = r.dueDate;
   t.Importance = Importance(r.priority);
