@@ -53,6 +53,30 @@ std::string ByLabel(Texts& texts, Labels& labels, std::int32_t label) {
   return {};
 }
 
+// With no slot of a label, the unlabelled column of that kind answers: the fax, mobile, e-mail
+// and pager columns, which the contact conversion places the same way.
+std::string ColumnOfLabel(const PmAddrEx2Record& rec, std::int32_t label) {
+  // "Other Fax", "Other Mobile", "Work E-mail", "E-mail 1" to "E-mail 3", "Pager".
+  const auto& more = rec.morePhone;
+  auto first = [&](std::size_t from, std::size_t to) {
+    for (std::size_t i = from; i <= to; ++i)
+      if (!more[i].empty()) return more[i].str();
+    return std::string();
+  };
+  switch (label) {
+    case 2:
+      return first(0, 0);
+    case 4:
+      return first(2, 5);
+    case 6:
+      return first(6, 6);
+    case 7:
+      return first(1, 1);
+    default:
+      return {};
+  }
+}
+
 std::string AddressPart(const PmAddrEx2Address& a, std::int32_t part) {
   switch (part) {
     case 0:
@@ -218,7 +242,10 @@ std::string PmAddrEx2Util::FieldText(PmAddrEx2Record& rec, std::int32_t id) {
     default:
       break;
   }
-  if (id >= 13 && id <= 20) return ByLabel(rec.phone, rec.phoneLabel, id - 13);
+  if (id >= 13 && id <= 20) {
+    std::string text = ByLabel(rec.phone, rec.phoneLabel, id - 13);
+    return text.empty() ? ColumnOfLabel(rec, id - 13) : text;
+  }
   if (id >= 21 && id <= 25) return AddressPart(rec.work, id - 21);
   if (id >= 26 && id <= 30) return AddressPart(rec.home, id - 26);
   if (id >= 31 && id <= 35) return AddressPart(rec.other, id - 31);

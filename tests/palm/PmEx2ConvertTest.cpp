@@ -407,6 +407,30 @@ TEST_F(PmEx2ConvertTest, MappedCustomFieldsReadTheSixXTable) {
   EXPECT_TRUE(c.Pager.empty());
 }
 
+// A label no slot carries reads the unlabelled column of its kind, as the conversion places it.
+TEST_F(PmEx2ConvertTest, MappedPhoneEntriesFallBackToTheirColumns) {
+  Main<PmAddrEx2Util>({RowOf<PmAddrEx2Record>({
+      {"Work Phone", std::string("111")},
+      {"Phone Label1", 0},
+      {"Work Fax", std::string("e@slot")},
+      {"Phone Label2", 4},  // an e-mail slot wins over the e-mail columns
+      {"Pager", std::string("555")},
+      {"Other Mobile", std::string("777")},
+      {"E-mail 2", std::string("b@x")},
+  })});
+  PmAddrInfo info(kVersion6);
+  ASSERT_TRUE(info.SetMappedField(0, 19));  // Pager
+  ASSERT_TRUE(info.SetMappedField(1, 20));  // Mobile
+  ASSERT_TRUE(info.SetMappedField(2, 17));  // E-mail
+  ASSERT_TRUE(info.SetMappedField(3, 15));  // Fax: no slot, no column
+  ASSERT_TRUE(info.LoadByFile(file_));
+  const CommonContact& c = *info.Manager().Peek(0);
+  EXPECT_EQ(c.MappedCustom[0], "555");
+  EXPECT_EQ(c.MappedCustom[1], "777");
+  EXPECT_EQ(c.MappedCustom[2], "e@slot");
+  EXPECT_TRUE(c.MappedCustom[3].empty());
+}
+
 // ---- calendar ----------------------------------------------------------------------------------
 
 TEST_F(PmEx2ConvertTest, EventTextsFlagsAndAlarm) {
