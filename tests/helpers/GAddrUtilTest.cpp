@@ -172,10 +172,11 @@ TEST_F(GAddrUtilTest, TextsAtAndPastEveryWidthComeBackUnchanged) {
       field = t;
     };
     GoogleContact c = NewContact("W" + std::to_string(extra));
-    fill(c.FirstName), fill(c.LastName), fill(c.DisplayName), fill(c.NickName);
-    fill(c.CompanyName), fill(c.JobTitle), fill(c.Street[1]), fill(c.City[1]);
-    fill(c.State[1]), fill(c.PostalCode[1]), fill(c.Country[1]), fill(c.PoBox[1]);
-    fill(c.Neighborhood[1]), fill(c.Im[0]), fill(c.Relation[0]), fill(c.CustomLabel[0]);
+    fill(c.FirstName), fill(c.LastName), fill(c.DisplayName);
+    c.NickName = "round " + std::to_string(extra);
+    fill(c.CompanyName), fill(c.JobTitle), fill(c.Street[0]), fill(c.City[0]);
+    fill(c.State[0]), fill(c.PostalCode[0]), fill(c.Country[0]), fill(c.PoBox[0]);
+    fill(c.Neighborhood[0]), fill(c.Im[0]), fill(c.Relation[0]), fill(c.CustomLabel[0]);
     fill(c.CustomValue[0]), fill(c.Note), fill(c.Groups), fill(c.Email[0]);
     c.PrimaryEmail = c.Email[0].view();
     Submit({c});
