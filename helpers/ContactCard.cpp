@@ -74,14 +74,10 @@ std::int32_t TypeOfLabel(const Label (&table)[N], std::string_view label, std::i
   std::string_view bare = BareLabel(label);
   for (const Label& l : table)
     if (FoldEq(BareLabel(l.label), bare)) return l.type;
-  if (bare.size() > 5 && FoldEq(bare.substr(0, 5), "Type ")) {
-    int n = 0;
-    for (char c : bare.substr(5)) {
-      if (c < '0' || c > '9' || n > 100000) return fallback;
-      n = n * 10 + (c - '0');
-    }
-    if (n > 0) return n;
-  }
+  std::int32_t n = 0;
+  if (bare.size() > 5 && FoldEq(bare.substr(0, 5), "Type ") && ParseInt32(bare.substr(5), n) &&
+      n > 0)
+    return n;
   return fallback;
 }
 
@@ -234,7 +230,9 @@ bool ParseStamp(std::string_view text, SYSTEMTIME& st, bool& utc) {
   }
   if (digits.size() != 8 && !(timePart && digits.size() == 14)) return false;
   auto num = [&](std::size_t at, std::size_t n) {
-    return static_cast<std::uint16_t>(std::stoi(digits.substr(at, n)));
+    std::int32_t v = 0;
+    ParseInt32(std::string_view(digits).substr(at, n), v);
+    return static_cast<std::uint16_t>(v);
   };
   st = SYSTEMTIME();
   st.wYear = num(0, 4);
@@ -511,9 +509,9 @@ void ReadContactCard(const VCard& card, GoogleContact& c, std::string* uid) {
       std::string_view address = text;
       if (n == "IMPP") {
         if (p.Param("X-SERVICE-TYPE") != "0") type = ImTypeOfScheme(text, p, address);
-        std::string service = p.Param("X-SERVICE-TYPE");
-        if (!type && !service.empty() && service[0] >= '0' && service[0] <= '9')
-          type = std::atoi(service.c_str());
+        std::int32_t service = 0;
+        if (!type && ParseInt32(Trim(p.Param("X-SERVICE-TYPE")), service) && service > 0)
+          type = service;
       } else if (n == "X-GOOGLE-TALK") {
         type = kGImGTalk;
       } else if (n == "X-SKYPE-USERNAME") {
@@ -548,8 +546,12 @@ void ReadContactCard(const VCard& card, GoogleContact& c, std::string* uid) {
     } else if (n == "X-EVOLUTION-ASSISTANT" || n == "X-KADDRESSBOOK-X-ASSISTANTSNAME") {
       PutSlot(c.RelationType, c.Relation, kGRelAssistant, text);
     } else if (n == "X-CUSTOM") {
-      int index = std::atoi(p.Param("X-INDEX").c_str()) - 1;
-      if (index < 0 || index >= static_cast<int>(GoogleContact::kCustoms) || customTaken[index]) {
+      std::int32_t given = 0;
+      int index = ParseInt32(Trim(p.Param("X-INDEX")), given) && given >= 1 &&
+                          given <= static_cast<std::int32_t>(GoogleContact::kCustoms)
+                      ? given - 1
+                      : -1;
+      if (index < 0 || customTaken[index]) {
         index = -1;
         for (std::size_t k = 0; k < GoogleContact::kCustoms && index < 0; ++k)
           if (!customTaken[k]) index = static_cast<int>(k);

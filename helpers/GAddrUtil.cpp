@@ -12,7 +12,10 @@ struct ContactKind {
 
   static bool Parse(const std::string& content, GoogleContact& r) {
     std::vector<VCard> cards = VCardReader::Parse(content);
-    if (cards.empty()) return false;
+    if (cards.empty()) {
+      RecordStore::SkipLastRead("no vCard in the file");
+      return false;
+    }
     ReadContactCard(cards.front(), r);
     return true;
   }
@@ -21,7 +24,13 @@ struct ContactKind {
     OleDate now = CxDateTime().Date();
     if (r.Action == 1 || !r.CreationTime.IsSet()) stamped.CreationTime = now;
     stamped.LastModificationTime = now;
-    return WriteContactCard(stamped, name.substr(0, name.size() - 4));
+    // "x.vcf" is card x; card 2 of a file of several, "x.vcf#2", is x-2.
+    std::string uid = name;
+    if (auto hash = uid.rfind('#'); hash != std::string::npos)
+      uid = uid.substr(0, hash - 4) + "-" + uid.substr(hash + 1);
+    else
+      uid.resize(uid.size() - 4);
+    return WriteContactCard(stamped, uid);
   }
   static bool Read(CxFile& f, GoogleContact& r) { return ReadGoogleContact(f, r); }
   static bool Write(CxFile& f, const GoogleContact& r) { return WriteGoogleContact(f, r); }
@@ -33,5 +42,7 @@ struct ContactKind {
 }  // namespace
 
 int main(int argc, char** argv) {
-  return RunHelperProgram<ContactKind>(argc, argv);
+  int code = RunHelperProgram<ContactKind>(argc, argv);
+  if (argc == 2) ReportSkippedFiles(argv[1]);
+  return code;
 }

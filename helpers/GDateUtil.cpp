@@ -17,7 +17,9 @@ struct EventKind {
 
   static bool Parse(const std::string& content, GoogleEvent& r) {
     r.CalendarRef = Options().organizer;
-    return ReadEventICal(content, r, Options());
+    if (ReadEventICal(content, r, Options())) return true;
+    RecordStore::SkipLastRead("no event with a start in the file");
+    return false;
   }
   static std::string Format(const GoogleEvent& r, const std::string& name) {
     GoogleEvent stamped(r);
@@ -57,5 +59,7 @@ struct EventKind {
 }  // namespace
 
 int main(int argc, char** argv) {
-  return RunHelperProgram<EventKind>(argc, argv);
+  int code = RunHelperProgram<EventKind>(argc, argv);
+  if (argc == 2) ReportSkippedFiles(argv[1]);
+  return code;
 }

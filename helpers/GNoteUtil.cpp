@@ -10,7 +10,11 @@ struct NoteKind {
   static constexpr const char* kFolder = "notes";
   static constexpr const char* kExtension = ".ics";
 
-  static bool Parse(const std::string& content, GoogleNote& r) { return ReadNoteICal(content, r); }
+  static bool Parse(const std::string& content, GoogleNote& r) {
+    if (ReadNoteICal(content, r)) return true;
+    RecordStore::SkipLastRead("no note in the file");
+    return false;
+  }
   static std::string Format(const GoogleNote& r, const std::string& name) {
     GoogleNote stamped(r);
     OleDate now = CxDateTime().Date();
@@ -29,5 +33,7 @@ struct NoteKind {
 }  // namespace
 
 int main(int argc, char** argv) {
-  return RunHelperProgram<NoteKind>(argc, argv);
+  int code = RunHelperProgram<NoteKind>(argc, argv);
+  if (argc == 2) ReportSkippedFiles(argv[1]);
+  return code;
 }

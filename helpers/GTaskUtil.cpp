@@ -10,7 +10,11 @@ struct TaskKind {
   static constexpr const char* kFolder = "tasks";
   static constexpr const char* kExtension = ".ics";
 
-  static bool Parse(const std::string& content, GoogleTask& r) { return ReadTaskICal(content, r); }
+  static bool Parse(const std::string& content, GoogleTask& r) {
+    if (ReadTaskICal(content, r)) return true;
+    RecordStore::SkipLastRead("no task in the file");
+    return false;
+  }
   static std::string Format(const GoogleTask& r, const std::string& name) {
     GoogleTask stamped(r);
     OleDate now = CxDateTime().Date();
@@ -30,5 +34,7 @@ struct TaskKind {
 }  // namespace
 
 int main(int argc, char** argv) {
-  return RunHelperProgram<TaskKind>(argc, argv);
+  int code = RunHelperProgram<TaskKind>(argc, argv);
+  if (argc == 2) ReportSkippedFiles(argv[1]);
+  return code;
 }

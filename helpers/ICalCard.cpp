@@ -7,6 +7,7 @@
 #include <ctime>
 #include <memory>
 
+#include "VCard.h"
 #include "google/GTimeZones.h"
 #include "misc/CxDateTime.h"
 #include "misc/RecordStatus.h"
@@ -152,8 +153,9 @@ Component NewCalendar(const char* prodid) {
   return cal;
 }
 
+// Never a broken character into a file: a text cut at a width loses the stub.
 void AddText(icalcomponent* c, icalproperty* (*make)(const char*), std::string_view text) {
-  if (!text.empty()) icalcomponent_add_property(c, make(std::string(text).c_str()));
+  if (!text.empty()) icalcomponent_add_property(c, make(AsUtf8(text).c_str()));
 }
 
 // The first component of `kind` in a parsed text: the root itself or one inside it.
@@ -170,11 +172,12 @@ std::string TextOf(icalcomponent* c, icalproperty_kind kind) {
   if (!v) return {};
   // The value form keeps the escapes; the typed getters give the text itself.
   icalvalue* value = icalproperty_get_value(p);
+  // Each value on its own: valid UTF-8 as it is, anything else as Windows text.
   if (value && icalvalue_isa(value) == ICAL_TEXT_VALUE) {
     const char* text = icalvalue_get_text(value);
-    return text ? text : "";
+    return text ? AsUtf8(text) : "";
   }
-  return v;
+  return AsUtf8(v);
 }
 
 std::string CategoriesOf(icalcomponent* c) {
@@ -184,7 +187,7 @@ std::string CategoriesOf(icalcomponent* c) {
     const char* v = icalproperty_get_categories(p);
     if (!v || !*v) continue;
     if (!out.empty()) out += ", ";
-    out += v;
+    out += AsUtf8(v);
   }
   return out;
 }
@@ -337,8 +340,9 @@ void ReadRule(icalcomponent* ev, const icaltimetype& dtstart, GoogleEvent& e) {
   std::int32_t mask = MaskOf(r, &position);
   if (!position && r.by_set_pos[0] != ICAL_RECURRENCE_ARRAY_MAX) position = r.by_set_pos[0];
   const bool hasDays = r.by_day[0] != ICAL_RECURRENCE_ARRAY_MAX;
-  const bool hasMonthDay = r.by_month_day[0] != ICAL_RECURRENCE_ARRAY_MAX;
-  const int monthOf = r.by_month[0] != ICAL_RECURRENCE_ARRAY_MAX ? r.by_month[0] : start.wMonth;
+  // Numbers of a hostile rule are held to the calendar's ranges.
+  const bool hasMonthDay = r.by_month_day[0] >= 1 && r.by_month_day[0] <= 31;
+  const int monthOf = r.by_month[0] >= 1 && r.by_month[0] <= 12 ? r.by_month[0] : start.wMonth;
   auto instance = [&] { return position < 0 ? 5 : position; };
   switch (r.freq) {
     case ICAL_DAILY_RECURRENCE:
@@ -357,7 +361,7 @@ void ReadRule(icalcomponent* ev, const icaltimetype& dtstart, GoogleEvent& e) {
         e.Instance = instance();
       } else {
         e.RecurType = kRecurMonthly;
-        e.DayOfMonth = hasMonthDay && r.by_month_day[0] > 0 ? r.by_month_day[0] : start.wDay;
+        e.DayOfMonth = hasMonthDay ? r.by_month_day[0] : start.wDay;
       }
       break;
     case ICAL_YEARLY_RECURRENCE:
@@ -368,7 +372,7 @@ void ReadRule(icalcomponent* ev, const icaltimetype& dtstart, GoogleEvent& e) {
         e.Instance = instance();
       } else {
         e.RecurType = kRecurYearly;
-        e.DayOfMonth = hasMonthDay && r.by_month_day[0] > 0 ? r.by_month_day[0] : start.wDay;
+        e.DayOfMonth = hasMonthDay ? r.by_month_day[0] : start.wDay;
       }
       break;
     default:
@@ -419,6 +423,14 @@ icaldurationtype ReminderDuration(std::int32_t amount, std::int32_t unit) {
 
 // The amount and unit of a trigger: in the one unit it is written in, else in minutes.
 void ReminderOf(const icaldurationtype& d, std::int32_t& amount, std::int32_t& unit) {
+  // A hostile file can give any field up to 2^32 - 1; past this no reminder means anything.
+  constexpr unsigned kMaxField = 100000000;
+  if (d.weeks > kMaxField || d.days > kMaxField || d.hours > kMaxField || d.minutes > kMaxField ||
+      d.seconds > kMaxField) {
+    amount = 0;
+    unit = 0;
+    return;
+  }
   int fields =
       (d.weeks != 0) + (d.days != 0) + (d.hours != 0) + (d.minutes != 0) + (d.seconds != 0);
   if (fields == 1 && d.weeks) {
@@ -436,8 +448,9 @@ void ReminderOf(const icaldurationtype& d, std::int32_t& amount, std::int32_t& u
     unit = 1;
     return;
   }
-  long long seconds = icaldurationtype_as_int(d);
-  if (seconds < 0) seconds = -seconds;
+  long long seconds =
+      (((static_cast<long long>(d.weeks) * 7 + d.days) * 24 + d.hours) * 60 + d.minutes) * 60 +
+      d.seconds;
   amount = static_cast<std::int32_t>(seconds / 60 > 100000000 ? 100000000 : seconds / 60);
   unit = 0;
 }

@@ -7,13 +7,18 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <random>
 
+#include "HelperSession.h"
+#include "VCard.h"
 #include "misc/CxDebugUtil.h"
 #include "misc/CxFile.h"
+#include "misc/Utf8.h"
 #include "platform/AtomicFile.h"
 #include "platform/IniDocument.h"
 #include "platform/PlatformPaths.h"
@@ -49,6 +54,51 @@ bool ReadRandom(void* buffer, std::size_t size) {
   return got == static_cast<ssize_t>(size);
 }
 
+// A text shown to the user with its control bytes and broken UTF-8 made visible.
+std::string Utf8Printable(std::string_view s) {
+  std::string out;
+  for (char c : s) {
+    auto u = static_cast<unsigned char>(c);
+    out += (u < 0x20 || u == 0x7f) ? '?' : c;
+  }
+  return IsValidUtf8(out) ? out : Cp1252ToUtf8(out);
+}
+
+bool EmptyFolder(const std::string& folder) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return false;
+  bool empty = true;
+  while (dirent* e = ::readdir(dir)) {
+    std::string name = e->d_name;
+    if (name != "." && name != "..") {
+      empty = false;
+      break;
+    }
+  }
+  ::closedir(dir);
+  return empty;
+}
+
+// True when the folder holds anything but empty record folders: records without an account.
+bool HoldsRecords(const std::string& folder) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return false;
+  bool found = false;
+  while (dirent* e = ::readdir(dir)) {
+    std::string name = e->d_name;
+    // A first run at the same moment writes its settings beside them first.
+    if (name == "." || name == ".." || name.rfind(".account-", 0) == 0) continue;
+    std::string path = folder + name;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || !EmptyFolder(path + "/")) {
+      found = true;
+      break;
+    }
+  }
+  ::closedir(dir);
+  return found;
+}
+
 std::string Lower(std::string_view s) {
   std::string out(s);
   for (char& c : out)
@@ -71,12 +121,23 @@ std::string LocalAccount::AccountsRoot() {
   return data.empty() ? std::string() : data + "accounts/";
 }
 
-bool LocalAccount::ValidEmail(std::string_view email) {
-  if (email.empty() || email.size() > 254 || email.front() == '.') return false;
-  if (email.find('@') == std::string_view::npos) return false;
-  return std::none_of(email.begin(), email.end(), [](char c) {
-    return c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+std::string LocalAccount::EmailProblem(std::string_view email) {
+  // The address names the account's folder: it must stay one plain name under the root.
+  constexpr std::size_t kMaxEmailBytes = 254;
+  const std::string shown = email.empty() ? std::string("An empty text")
+                                          : "\"" + Utf8Printable(Utf8Prefix(email, 80)) +
+                                                (email.size() > 80 ? "...\"" : "\"");
+  const std::string notEmail = shown + " is not an e-mail address.";
+  if (email.empty() || email.size() > kMaxEmailBytes) return notEmail;
+  std::size_t at = email.rfind('@');
+  if (at == std::string_view::npos || at == 0 || at + 1 == email.size()) return notEmail;
+  if (email.front() == '.' || email.find("..") != std::string_view::npos) return notEmail;
+  bool bad = std::any_of(email.begin(), email.end(), [](char c) {
+    auto u = static_cast<unsigned char>(c);
+    return c == '/' || c == '\\' || u < 0x21 || u == 0x7f;
   });
+  if (bad || !IsValidUtf8(email)) return notEmail;
+  return {};
 }
 
 std::string LocalAccount::HashPassword(const std::string& password) {
@@ -112,7 +173,11 @@ bool LocalAccount::CheckPassword(const std::string& password, const std::string&
 
 bool LocalAccount::Open(const std::string& root, const std::string& email,
                         const std::string& password, std::string& error) {
-  if (!ValidEmail(email) || password.empty()) {
+  if (std::string problem = EmailProblem(email); !problem.empty()) {
+    error = problem;
+    return false;
+  }
+  if (password.empty()) {
     error = kBadLogin;
     return false;
   }
@@ -122,28 +187,55 @@ bool LocalAccount::Open(const std::string& root, const std::string& email,
   }
   folder_ = WithSeparator(root) + Lower(email) + "/";
   const std::string settings = folder_ + "account.ini";
-  platform::IniDocument doc;
-  if (CxFile::FileSize(settings) >= 0) {
+  auto checkExisting = [&] {
+    platform::IniDocument doc;
     if (!doc.Load(settings) ||
         !CheckPassword(password, doc.Get("Account", "Password").value_or(""))) {
       error = kBadLogin;
       return false;
     }
     return true;
-  }
+  };
+  if (CxFile::FileSize(settings) >= 0) return checkExisting();
+  const std::string cannot = "The local account could not be created.";
   if (!MakeFolders(folder_)) {
-    error = "The local account could not be created.";
+    error = cannot;
+    return false;
+  }
+  if (HoldsRecords(folder_)) {
+    QM_LOG_ERROR("%s holds records but no account.ini; not adopted.", folder_.c_str());
+    error = "The folder of the local account " + folder_ +
+            " holds records but no account settings; it is not used as a new account.";
     return false;
   }
   std::string hash = HashPassword(password);
   if (hash.empty()) {
-    error = "The local account could not be created.";
+    error = cannot;
     return false;
   }
+  platform::IniDocument doc;
   doc.Set("Account", "EMail", email);
   doc.Set("Account", "Password", hash);
-  if (!doc.Save(settings)) {
-    error = "The local account could not be created.";
+  // Written whole beside it, then linked into place: link() fails when the name exists, so of
+  // two first runs only one makes the account, and nobody ever reads half a file.
+  const std::string temp = folder_ + ".account-" + NewIdentifier() + ".ini";
+  if (!doc.Save(temp)) {
+    ::unlink(temp.c_str());
+    error = cannot;
+    return false;
+  }
+  int linked = ::link(temp.c_str(), settings.c_str());
+  int linkError = errno;
+  ::unlink(temp.c_str());
+  if (linked != 0 && linkError == EEXIST) {
+    if (checkExisting()) return true;
+    error = "Another run created the local account " + Lower(email) +
+            " at the same moment with another password; " + kBadLogin;
+    return false;
+  }
+  if (linked != 0) {
+    QM_LOG_ERROR("Cannot create %s: %s", settings.c_str(), std::strerror(linkError));
+    error = cannot;
     return false;
   }
   QM_LOG_INFO("Created local account %s", folder_.c_str());
@@ -156,45 +248,177 @@ std::string LocalAccount::KindFolder(std::string_view kind) const {
   return folder;
 }
 
+namespace {
+
+// The part of a record name before the card number, and the number (0 for none).
+std::string_view BaseName(std::string_view name, std::size_t& card) {
+  card = 0;
+  std::size_t hash = name.rfind('#');
+  if (hash == std::string_view::npos) return name;
+  std::string_view digits = name.substr(hash + 1);
+  std::size_t n = 0;
+  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
+  if (ec != std::errc() || end != digits.data() + digits.size() || digits.empty() ||
+      digits[0] == '0' || n > VCardReader::kMaxCards)
+    return {};
+  card = n;
+  return name.substr(0, hash);
+}
+
+std::string g_lastRead;
+
+}  // namespace
+
+std::vector<std::string>& RecordStore::Skipped() {
+  static std::vector<std::string> skipped;
+  return skipped;
+}
+
+void RecordStore::Skip(const std::string& file, const std::string& reason) const {
+  std::string folder = folder_;
+  if (!folder.empty()) folder.pop_back();
+  auto slash = folder.rfind('/');
+  std::string shown = (slash == std::string::npos ? folder : folder.substr(slash + 1)) + "/" + file;
+  std::string text = shown + ": " + reason;
+  for (const std::string& s : Skipped())
+    if (s == text) return;
+  Skipped().push_back(std::move(text));
+}
+
+void RecordStore::SkipLastRead(const std::string& reason) {
+  if (!g_lastRead.empty()) Skipped().push_back(g_lastRead + ": " + reason);
+}
+
 std::vector<std::string> RecordStore::List() const {
-  std::vector<std::string> names;
+  std::vector<std::string> files;
   DIR* dir = ::opendir(folder_.c_str());
-  if (!dir) return names;
+  if (!dir) {
+    if (errno != ENOENT)
+      Skip("", std::string("the folder cannot be read: ") + std::strerror(errno));
+    return files;
+  }
   while (dirent* e = ::readdir(dir)) {
     std::string name = e->d_name;
-    if (ValidName(name)) names.push_back(std::move(name));
+    if (ValidName(name) && name.find('#') == std::string::npos) files.push_back(std::move(name));
   }
   ::closedir(dir);
-  std::sort(names.begin(), names.end());
+  std::sort(files.begin(), files.end());
+  std::vector<std::string> names;
+  for (std::string& file : files) {
+    std::string content;
+    if (!ReadFile(file, content, true)) continue;
+    std::size_t cards = extension_ == ".vcf" ? VCardBlocks(content).size() : 1;
+    if (cards <= 1) {
+      names.push_back(std::move(file));
+      continue;
+    }
+    for (std::size_t k = 1; k <= cards; ++k) names.push_back(file + "#" + std::to_string(k));
+  }
   return names;
 }
 
 bool RecordStore::ValidName(const std::string& name) const {
-  if (name.size() <= extension_.size() || name.front() == '.') return false;
-  if (name.find('/') != std::string::npos) return false;
-  return name.compare(name.size() - extension_.size(), extension_.size(), extension_) == 0;
+  std::size_t card = 0;
+  std::string_view base = BaseName(name, card);
+  if (card && extension_ != ".vcf") return false;
+  if (base.size() <= extension_.size() || base.front() == '.') return false;
+  if (base.find('/') != std::string_view::npos || base.find('#') != std::string_view::npos)
+    return false;
+  return base.compare(base.size() - extension_.size(), extension_.size(), extension_) == 0;
 }
 
 bool RecordStore::Exists(const std::string& name) const {
-  return ValidName(name) && CxFile::FileSize(folder_ + name) >= 0;
+  std::size_t card = 0;
+  return ValidName(name) && CxFile::FileSize(folder_ + std::string(BaseName(name, card))) >= 0;
+}
+
+bool RecordStore::ReadFile(const std::string& file, std::string& content, bool note) const {
+  const std::string path = folder_ + file;
+  auto fail = [&](const std::string& reason) {
+    if (note) Skip(file, reason);
+    return false;
+  };
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return fail(std::strerror(errno));
+  if (!S_ISREG(st.st_mode)) return fail("not a regular file");
+  // Opened without following links and without waiting, then checked again: what is opened
+  // is the regular file that was looked at.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return fail(std::string("cannot be opened: ") + std::strerror(errno));
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return fail("not a regular file");
+  if (st.st_size == 0) return fail("empty file");
+  if (st.st_size > kMaxFileBytes)
+    return fail("larger than " + std::to_string(kMaxFileBytes) + " bytes (" +
+                std::to_string(st.st_size) + ")");
+  content.assign(static_cast<std::size_t>(st.st_size), '\0');
+  std::size_t got = 0;
+  while (got < content.size()) {
+    ssize_t n = ::read(fd, content.data() + got, content.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return fail(std::string("cannot be read: ") + std::strerror(errno));
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  content.resize(got);
+  if (content.empty()) return fail("empty file");
+  return true;
 }
 
 bool RecordStore::Read(const std::string& name, std::string& content) const {
+  g_lastRead.clear();
   if (!ValidName(name)) return false;
-  std::int64_t size = CxFile::FileSize(folder_ + name);
-  if (size < 0 || size > kMaxFileBytes) return false;
-  return platform::ReadWholeFile(folder_ + name, content);
+  std::size_t card = 0;
+  std::string file(BaseName(name, card));
+  if (!ReadFile(file, content, true)) return false;
+  std::string shownFolder = folder_;
+  shownFolder.pop_back();
+  g_lastRead = shownFolder.substr(shownFolder.rfind('/') + 1) + "/" + name;
+  if (!card) return true;
+  auto blocks = VCardBlocks(content);
+  if (card > blocks.size()) {
+    Skip(name, "the card is no longer in the file");
+    return false;
+  }
+  content = content.substr(blocks[card - 1].first, blocks[card - 1].second);
+  return true;
 }
 
 bool RecordStore::Write(const std::string& name, std::string_view content) const {
   if (!ValidName(name)) return false;
-  if (batch_) return batch_->Stage(folder_ + name, content, 0600);
-  return platform::WriteFileAtomically(folder_ + name, content, 0600);
+  std::size_t card = 0;
+  std::string file(BaseName(name, card));
+  std::string whole(content);
+  if (card) {
+    // Only this card changes; the other cards of the file stay as they are.
+    std::string current;
+    if (auto it = staged_.find(file); it != staged_.end())
+      current = it->second;
+    else if (!ReadFile(file, current, false))
+      current.clear();
+    auto blocks = VCardBlocks(current);
+    if (card <= blocks.size()) {
+      whole = current.substr(0, blocks[card - 1].first) + whole +
+              current.substr(blocks[card - 1].first + blocks[card - 1].second);
+    } else if (!current.empty()) {
+      whole = current + whole;
+    }
+  }
+  if (batch_) {
+    if (!batch_->Stage(folder_ + file, whole, 0600)) return false;
+    staged_[file] = std::move(whole);
+    return true;
+  }
+  return platform::WriteFileAtomically(folder_ + file, whole, 0600);
 }
 
 std::string RecordStore::NewName() const {
   for (;;) {
     std::string name = NewIdentifier() + extension_;
+    if (staged_.count(name)) continue;
     if (!Exists(name)) return name;
   }
 }
@@ -237,4 +461,37 @@ PassThrough PassThrough::Parse(std::string_view text) {
     text.remove_prefix(end + 1);
   }
   return p;
+}
+
+void ReportSkippedFiles(const std::string& paramPath) {
+  const std::vector<std::string>& skipped = RecordStore::Skipped();
+  if (skipped.empty()) return;
+  QM_LOG_ERROR("%zu files of the local account were left out.", skipped.size());
+  HelperParams params;
+  if (!params.Read(paramPath)) return;
+  std::string folder = params.Text(kKeyFolder);
+  if (folder.empty()) {
+    auto slash = paramPath.rfind('/');
+    folder = slash == std::string::npos ? std::string("./") : paramPath.substr(0, slash + 1);
+  }
+  if (folder.back() != '/') folder += '/';
+  const std::string errorFile = params.Text(kKeyErrorFile);
+  if (errorFile.empty()) return;
+  // The run's errors are already there; warnings go beside them.
+  platform::IniDocument doc;
+  doc.Load(folder + errorFile);
+  // A person reads these; past a few hundred the rest is a count.
+  constexpr std::size_t kMaxWarnings = 200;
+  const bool cut = skipped.size() > kMaxWarnings;
+  const std::size_t n = cut ? kMaxWarnings : skipped.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    bool last = cut && i + 1 == n;
+    std::string text =
+        last ? std::to_string(skipped.size() - i) + " more files were left out." : skipped[i];
+    QM_LOG_ERROR("Left out %s", text.c_str());
+    doc.Set("Warning", "Warning." + std::to_string(i + 1), text);
+  }
+  doc.Set("Warning", "Warning.Count", std::to_string(n));
+  if (!doc.Save(folder + errorFile))
+    QM_LOG_ERROR("Failed to write the warnings of the error file.");
 }

@@ -3,6 +3,7 @@
 #include "platform/AtomicFile.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,7 +21,8 @@ class LocalAccount {
   static std::string AccountsRoot();
 
   // Opens the account, creating it with this password on first use. False with a text for the
-  // user when the e-mail or password is wrong or the account cannot be made.
+  // user when the e-mail or password is wrong or the account cannot be made. Of two first runs
+  // at once only one creates the account; a folder with records but no account is not adopted.
   bool Open(const std::string& root, const std::string& email, const std::string& password,
             std::string& error);
 
@@ -28,7 +30,10 @@ class LocalAccount {
   // The folder of one kind of record ("contacts", ...), made when missing; with a separator.
   std::string KindFolder(std::string_view kind) const;
 
-  static bool ValidEmail(std::string_view email);
+  // Empty when `email` can name an account (and its folder, one plain name under the root);
+  // else why not, for the user.
+  static std::string EmailProblem(std::string_view email);
+  static bool ValidEmail(std::string_view email) { return EmailProblem(email).empty(); }
   static std::string HashPassword(const std::string& password);
   static bool CheckPassword(const std::string& password, const std::string& hash);
 
@@ -36,7 +41,9 @@ class LocalAccount {
   std::string folder_;
 };
 
-// One folder of record files with one extension.
+// One folder of record files with one extension. A vCard file may hold several cards (address
+// book exports do); each card is then a record of its own, named "file.vcf#2", and writing
+// that name replaces that card alone.
 class RecordStore {
  public:
   // A record file is a few kilobytes; anything far larger is not ours to load.
@@ -45,8 +52,10 @@ class RecordStore {
   RecordStore(std::string folder, std::string extension)
       : folder_(std::move(folder)), extension_(std::move(extension)) {}
 
-  // The record files, sorted by name.
+  // The records, sorted by file name. Files that cannot be records (not regular, empty,
+  // oversized, unreadable) are left out and noted in Skipped().
   std::vector<std::string> List() const;
+  // Opens regular files only, never a FIFO or a device. A failure is noted in Skipped().
   bool Read(const std::string& name, std::string& content) const;
   // Replaces or creates the file atomically (temporary beside it, then rename). While a batch is
   // set, the file is staged in it and put in place by the batch's Commit().
@@ -60,11 +69,26 @@ class RecordStore {
 
   const std::string& Folder() const { return folder_; }
 
+  // What this run left out of the account, one text per file ("contacts/x.vcf: empty file"),
+  // for the warnings of the error file.
+  static std::vector<std::string>& Skipped();
+  // Notes that the record last read could not be understood.
+  static void SkipLastRead(const std::string& reason);
+
  private:
+  bool ReadFile(const std::string& file, std::string& content, bool note) const;
+  void Skip(const std::string& file, const std::string& reason) const;
+
   std::string folder_;
   std::string extension_;
   platform::AtomicFileBatch* batch_ = nullptr;
+  // Files written in the batch, as staged: a second card of the same file builds on them.
+  mutable std::map<std::string, std::string> staged_;
 };
+
+// Adds the files skipped by this run to the error file of the run whose parameter file is
+// `paramPath`, as warnings: section [Warning], Warning.Count and Warning.1 ... .
+void ReportSkippedFiles(const std::string& paramPath);
 
 // A random identifier of 32 hexadecimal digits.
 std::string NewIdentifier();

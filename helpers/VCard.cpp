@@ -1,6 +1,7 @@
 #include "VCard.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 
 namespace {
@@ -172,11 +173,17 @@ bool ParseLine(const std::string& line, VCardProperty& p) {
     p.value = std::move(raw);
     return true;
   }
-  const bool declaredLegacy =
-      !charset.empty() && charset != "UTF-8" && charset != "UTF8" && charset != "US-ASCII";
-  // Old producers wrote Windows text, with or without saying so; valid UTF-8 is kept unless
-  // another character set is declared.
-  p.value = (declaredLegacy || !IsValidUtf8(raw)) ? Cp1252ToUtf8(raw) : std::move(raw);
+  // Old producers wrote Windows text, with or without saying so, and their CHARSET words are
+  // no more reliable: each value that is valid UTF-8 is UTF-8. Past writers of this program cut
+  // a character at a field's width; such a value loses the stub, not its other characters.
+  if (!IsValidUtf8(raw)) {
+    std::string kept = AsUtf8(raw);
+    const bool hadUtf8 = std::any_of(kept.begin(), kept.end(),
+                                     [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    raw = kept.size() < raw.size() && hadUtf8 ? std::move(kept) : Cp1252ToUtf8(raw);
+  }
+  (void)charset;
+  p.value = std::move(raw);
   return true;
 }
 
@@ -282,7 +289,7 @@ void VCardWriter::Add(std::string_view group, std::string_view name, std::string
                       std::string_view value) {
   std::string line;
   if (!group.empty()) line.append(group).append(".");
-  line.append(name).append(params).append(":").append(value);
+  line.append(name).append(params).append(":").append(AsUtf8(value));
   // Fold at 75 octets, never inside a UTF-8 sequence; continuation lines start with a space.
   std::size_t limit = 75;
   std::size_t pos = 0;
@@ -301,21 +308,89 @@ std::string VCardWriter::Finish() {
   return std::move(out_);
 }
 
+bool ParseInt32(std::string_view text, std::int32_t& value) {
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  std::int32_t v = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return false;
+  value = v;
+  return true;
+}
+
+namespace {
+
+// The length of the well-formed sequence at `i`, or 0 when there is none (a stub at the end
+// included).
+std::size_t SequenceAt(std::string_view s, std::size_t i) {
+  auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
+  unsigned char c = b(0);
+  if (c < 0x80) return 1;
+  std::size_t n = c >= 0xC2 && c <= 0xDF   ? 2
+                  : c >= 0xE0 && c <= 0xEF ? 3
+                  : c >= 0xF0 && c <= 0xF4 ? 4
+                                           : 0;
+  if (n == 0 || s.size() - i < n) return 0;
+  // The second byte's range rules out overlong forms, surrogates and code points past U+10FFFF.
+  unsigned char lo = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+  unsigned char hi = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+  if (b(1) < lo || b(1) > hi) return 0;
+  for (std::size_t k = 2; k < n; ++k)
+    if ((b(k) & 0xC0) != 0x80) return 0;
+  return n;
+}
+
+}  // namespace
+
 bool IsValidUtf8(std::string_view s) {
-  std::size_t i = 0;
-  while (i < s.size()) {
-    auto c = static_cast<unsigned char>(s[i]);
-    std::size_t n = c < 0x80           ? 0
-                    : (c >> 5) == 0x6  ? 1
-                    : (c >> 4) == 0xE  ? 2
-                    : (c >> 3) == 0x1E ? 3
-                                       : 9;
-    if (n == 9 || s.size() - i - 1 < n || (n == 1 && c < 0xC2)) return false;
-    for (std::size_t k = 1; k <= n; ++k)
-      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-    i += n + 1;
+  for (std::size_t i = 0; i < s.size();) {
+    std::size_t n = SequenceAt(s, i);
+    if (n == 0) return false;
+    i += n;
   }
   return true;
+}
+
+std::string AsUtf8(std::string_view bytes) {
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    std::size_t n = SequenceAt(bytes, i);
+    if (n == 0) break;
+    i += n;
+  }
+  if (i == bytes.size()) return std::string(bytes);
+  // A lead byte and the continuations it announced, cut off by a width: drop the stub.
+  auto lead = static_cast<unsigned char>(bytes[i]);
+  std::size_t want = lead >= 0xC2 && lead <= 0xDF   ? 2
+                     : lead >= 0xE0 && lead <= 0xEF ? 3
+                     : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                    : 0;
+  std::size_t rest = bytes.size() - i;
+  bool stub = want > rest;
+  for (std::size_t k = 1; stub && k < rest; ++k)
+    stub = (static_cast<unsigned char>(bytes[i + k]) & 0xC0) == 0x80;
+  if (stub) return std::string(bytes.substr(0, i));
+  return Cp1252ToUtf8(bytes);
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> VCardBlocks(std::string_view text) {
+  std::vector<std::pair<std::size_t, std::size_t>> blocks;
+  std::size_t depth = 0, start = 0;
+  for (std::size_t at = 0; at < text.size() && blocks.size() < VCardReader::kMaxCards;) {
+    std::size_t end = text.find_first_of("\r\n", at);
+    std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
+    if (end != std::string_view::npos && text[end] == '\r' && next < text.size() &&
+        text[next] == '\n')
+      ++next;
+    std::string_view line =
+        Trim(text.substr(at, (end == std::string_view::npos ? text.size() : end) - at));
+    if (FoldEq(line, "BEGIN:VCARD")) {
+      if (depth++ == 0) start = at;
+    } else if (FoldEq(line, "END:VCARD") && depth > 0) {
+      if (--depth == 0) blocks.emplace_back(start, next - start);
+    }
+    at = next;
+  }
+  return blocks;
 }
 
 std::string Cp1252ToUtf8(std::string_view bytes) {

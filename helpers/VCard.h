@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -42,7 +43,8 @@ std::string VCardEscape(std::string_view text);
 // Splits at separators that are not escaped, then unescapes each part.
 std::vector<std::string> VCardSplit(std::string_view value, char separator);
 
-// Writes one vCard 3.0: CR LF line ends, lines folded at 75 octets without splitting a character.
+// Writes one vCard 3.0: CR LF line ends, lines folded at 75 octets without splitting a character,
+// values made valid UTF-8 (AsUtf8) on the way.
 class VCardWriter {
  public:
   VCardWriter();
@@ -56,6 +58,17 @@ class VCardWriter {
   std::string out_;
 };
 
+// A whole text as a decimal int32 (an optional sign, digits, nothing else, in range).
+bool ParseInt32(std::string_view text, std::int32_t& value);
+
+// The byte ranges (offset, length) of the top-level BEGIN:VCARD ... END:VCARD blocks of a text,
+// each with its closing line break; a card inside a card stays inside its block.
+std::vector<std::pair<std::size_t, std::size_t>> VCardBlocks(std::string_view text);
+
 // Latin-1 / Windows-1252 bytes as UTF-8.
 std::string Cp1252ToUtf8(std::string_view bytes);
+// Well-formed UTF-8 (RFC 3629): no overlong forms, surrogates or code points past U+10FFFF.
 bool IsValidUtf8(std::string_view bytes);
+// A value as UTF-8 whatever it came as: valid UTF-8 as it is; a text whose only fault is a
+// character cut off at its end loses that stub; anything else is read as Windows-1252.
+std::string AsUtf8(std::string_view bytes);

@@ -79,6 +79,7 @@ bool CxHelperBaseUtil::RunHelper(int operation) {
 void CxHelperBaseUtil::ReadErrorFile() {
   hasError_ = false;
   errorText_.clear();
+  warnings_.clear();
   if (errorFileName_.empty()) return;
   std::string path = folder_ + errorFileName_;
   std::int64_t size = CxFile::FileSize(path);
@@ -91,6 +92,15 @@ void CxHelperBaseUtil::ReadErrorFile() {
   }
   CxIniUtil ini(folder_, errorFileName_);
   ini.SetPath(path);
+  // A helper reports at most a few hundred; the count is its word only.
+  constexpr int kMaxWarnings = 1000;
+  int warnings = ini.ReadInt("Warning", "Warning.Count", 0);
+  for (int i = 1; i <= warnings && i <= kMaxWarnings; ++i) {
+    std::string text = ini.ReadText("Warning", "Warning." + std::to_string(i), "");
+    if (text.empty()) continue;
+    QM_LOG_ERROR("The helper program left something out: %s", text.c_str());
+    warnings_.push_back(std::string(Utf8Prefix(text, kMaxErrorTextBytes)));
+  }
   int count = ini.ReadInt("Error", "Error.Count", 0);
   if (count <= 0) return;
   std::string key = "Error." + std::to_string(count);

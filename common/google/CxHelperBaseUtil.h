@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "google/CxGAppDataReader.h"
 #include "google/CxGAppParamParser.h"
@@ -44,6 +45,8 @@ class CxHelperBaseUtil {
 
   bool HasError() const { return hasError_; }
   const std::string& ErrorText() const { return errorText_; }
+  // What the helper left out without failing (section [Warning] of its error file).
+  const std::vector<std::string>& Warnings() const { return warnings_; }
   bool Changed() const { return changed_; }
   const std::string& Folder() const { return folder_; }
 
@@ -93,6 +96,7 @@ class CxHelperBaseUtil {
   void AskHelperToStop();
 
   std::string errorText_;
+  std::vector<std::string> warnings_;
   bool hasError_ = false;
   bool changed_ = true;
   CxGAppDataReader runner_;

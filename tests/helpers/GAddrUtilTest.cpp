@@ -158,7 +158,36 @@ TEST_F(GAddrUtilTest, WrongPasswordIsReportedAndLoadsNothing) {
   EXPECT_EQ(LastError("GAddr"), LocalAccount::kBadLogin);
   EXPECT_FALSE(std::filesystem::exists(Work() + "GAddr.dat"));
   Run("GAddrUtil", "GAddr", 1, "secret", "no-at-sign");
-  EXPECT_EQ(LastError("GAddr"), LocalAccount::kBadLogin);
+  EXPECT_EQ(LastError("GAddr"), "\"no-at-sign\" is not an e-mail address.");
+}
+
+// Texts of many-byte characters filling each field to its width, and one byte past it.
+TEST_F(GAddrUtilTest, TextsAtAndPastEveryWidthComeBackUnchanged) {
+  const std::string pool[] = {"\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "a"};
+  for (std::size_t extra : {0u, 1u, 2u, 3u}) {
+    std::size_t k = extra;
+    auto fill = [&](auto& field) {
+      std::string t;
+      while (t.size() < field.kMaxBytes + extra) t += pool[k++ % 4];
+      field = t;
+    };
+    GoogleContact c = NewContact("W" + std::to_string(extra));
+    fill(c.FirstName), fill(c.LastName), fill(c.DisplayName);
+    c.NickName = "round " + std::to_string(extra);
+    fill(c.CompanyName), fill(c.JobTitle), fill(c.Street[0]), fill(c.City[0]);
+    fill(c.State[0]), fill(c.PostalCode[0]), fill(c.Country[0]), fill(c.PoBox[0]);
+    fill(c.Neighborhood[0]), fill(c.Im[0]), fill(c.Relation[0]), fill(c.CustomLabel[0]);
+    fill(c.CustomValue[0]), fill(c.Note), fill(c.Groups), fill(c.Email[0]);
+    c.PrimaryEmail = c.Email[0].view();
+    Submit({c});
+    EXPECT_EQ(LastError("GAddr"), "");
+    Contacts loaded = Load();
+    ASSERT_EQ(loaded.size(), extra + 1);
+    auto it = std::find_if(loaded.begin(), loaded.end(),
+                           [&](const GoogleContact& l) { return l.NickName == c.NickName; });
+    ASSERT_NE(it, loaded.end());
+    ExpectSameFields(AsStored(c, *it), *it);
+  }
 }
 
 TEST_F(GAddrUtilTest, SwitchWritesErrorsAndStatusLines) {

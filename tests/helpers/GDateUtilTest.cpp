@@ -258,6 +258,37 @@ TEST(ICalReaderTest, MalformedInputNeverBreaksTheReader) {
   }
 }
 
+// Texts of many-byte characters filling each field to its width come back unchanged.
+TEST_F(ZoneFixture, TextsAtEveryWidthComeBackUnchanged) {
+  const std::string pool[] = {"\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "a"};
+  std::size_t k = 0;
+  auto text = [&](std::size_t bytes) {
+    std::string t;
+    while (t.size() < bytes) t += pool[k++ % 4];
+    return t;
+  };
+  GoogleEvent e;
+  e.ChangeState = 2;
+  e.Action = 1;
+  e.Start = At(2024, 5, 1, 9);
+  e.End = At(2024, 5, 1, 10);
+  e.Title = text(e.Title.kMaxBytes + 1);
+  e.Where = text(e.Where.kMaxBytes + 2);
+  e.Description = text(e.Description.kMaxBytes + 3);
+  e.Category = text(e.Category.kMaxBytes);
+  WriteData("GDate", std::vector<GoogleEvent>{e}, WriteGoogleEvent);
+  Run("GDateUtil", "GDate", 2);
+  EXPECT_EQ(LastError("GDate"), "");
+  Run("GDateUtil", "GDate", 1);
+  std::vector<GoogleEvent> events;
+  ASSERT_TRUE(ReadData("GDate", events, ReadGoogleEvent));
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].Title, e.Title);
+  EXPECT_EQ(events[0].Where, e.Where);
+  EXPECT_EQ(events[0].Description, e.Description);
+  EXPECT_EQ(events[0].Category, e.Category);
+}
+
 TEST_F(ZoneFixture, TasksAndNotesTravelThroughTheirHelpers) {
   GoogleTask t;
   t.ChangeState = 2;

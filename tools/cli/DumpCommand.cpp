@@ -121,6 +121,7 @@ int DumpGoogleWith(const DumpArgs& a, const char* title, ReadFile readFile) {
   util.SetUser(*email);
   util.SetPassword(*password);
   bool ok = util.Load();
+  for (const std::string& w : util.Warnings()) std::fprintf(stderr, "warning: %s\n", w.c_str());
   if (!ok || util.HasError()) {
     std::fprintf(stderr, "Loading %s Error: %s\n", title, util.ErrorText().c_str());
     if (util.ErrorText().empty())
