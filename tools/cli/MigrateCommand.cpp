@@ -163,6 +163,16 @@ int MigrateCommand(const std::vector<std::string>& args) {
     return kBadInput;
   }
 
+  // Leaving the source page keeps tasks and notes off and asks for one of the other two.
+  s.SyncTask = false;
+  s.SyncNote = false;
+  if (!s.SyncAddr && !s.SyncDate) {
+    std::fprintf(stderr,
+                 "Please migrate at least one type of application data, either Contacts or "
+                 "Calendar.\n");
+    return kBadInput;
+  }
+
   ConsoleHost host;
   AppEngine engine(s, host, folder);
   engine.SetRepaintPause(0);  // no window to repaint
