@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "misc/CommAddrMgr.h"
 #include "misc/CommDateMgr.h"
@@ -16,6 +18,8 @@
 class AppSettings;
 class EngineHost;
 class ConnectorTable;
+class CxConnector;
+class CxMILog;
 
 // Application codes of the engine.
 enum ApplicationCode : int {
@@ -73,4 +77,33 @@ class AppEngine {
   std::string MigrationLogPath() const;
 
   ConnectorTable& Table();
+
+  // Where the helper programs are installed; empty (the default) is beside the program.
+  void SetHelperFolder(std::string folder);
+  // The pause after each change of the wait window's text, which lets a window repaint before
+  // the blocking work starts; 200 ms by default, 0 for a host without a window.
+  void SetRepaintPause(int milliseconds);
+  // What the last LoadBothSides warned about (partial loads, unknown code pages), in order; the
+  // next submission writes them to the migration log.
+  const std::vector<std::string>& LoadWarnings() const;
+
+ private:
+  bool LoadApplication(int app, int counterpart);
+  bool SubmitToGoogle();
+  template <class Manager>
+  bool SubmitType(int type, CxList<typename Manager::Record>& selection, CxMILog& log);
+  void Configure(int app, int type, CxConnector& connector);
+  void Mark(int type, int mySlot, int theirSlot);
+  void Warn(const std::string& text);
+  void Fail(const std::string& text);
+  void Pause() const;
+  bool SyncOn(int type) const;
+
+  AppSettings& settings_;
+  EngineHost& host_;
+  std::string dataFolder_;
+  std::string helperFolder_;
+  int pauseMs_ = 200;
+  std::unique_ptr<ConnectorTable> table_;
+  std::vector<std::string> warnings_;
 };

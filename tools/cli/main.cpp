@@ -16,7 +16,8 @@ void Usage() {
       "  generate contacts|calendar|tasks|notes COUNT [--seed N] [--pool N] [--keys N]\n"
       "  dump google contacts|calendar|tasks|notes --email E --password P [--folder DIR]\n"
       "  dump google contacts|calendar|tasks|notes --data-file FILE\n"
-      "  dump palm contacts|calendar|tasks|notes (--file F | --user ID) [--native]\n");
+      "  dump palm contacts|calendar|tasks|notes (--file F | --user ID) [--native]\n"
+      "  migrate [--dry-run] [--all] [--report FILE]\n");
 }
 
 }  // namespace
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
     if (command == "generate") return GenerateCommand(args);
     if (command == "dump" && !args.empty() && args[0] == "palm") return DumpPalmCommand(args);
     if (command == "dump") return DumpCommand(args);
+    if (command == "migrate") return MigrateCommand(args);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "quillmove-cli: %s\n", e.what());
     return 1;
