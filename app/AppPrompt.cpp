@@ -56,7 +56,9 @@ AppPrompt& AppPrompt::Current() {
   return installed ? *installed : interactive;
 }
 
-void AppPrompt::Install(AppPrompt* prompt) { installed = prompt; }
+void AppPrompt::Install(AppPrompt* prompt) {
+  installed = prompt;
+}
 
 void ShowError(QWidget* parent, const QString& text, EngineHost::Icon icon) {
   AppPrompt::Current().ShowMessage(parent, QStringLiteral("Error"), text, icon);

@@ -15,9 +15,13 @@ Banner::Banner(QWidget* parent) : QWidget(parent) {
   setAccessibleName(tr("Quillmove for Google home page"));
 }
 
-QSize Banner::sizeHint() const { return {794, 72}; }
+QSize Banner::sizeHint() const {
+  return {794, 72};
+}
 
-QRect Banner::TextRect() const { return {72, 8, 320, height() - 16}; }
+QRect Banner::TextRect() const {
+  return {72, 8, 320, height() - 16};
+}
 
 void Banner::paintEvent(QPaintEvent*) {
   QPainter p(this);

@@ -11,8 +11,7 @@ std::function<void(const DetailRequest&)>& Observer() {
 }  // namespace
 
 bool OpenDetailForm(QWidget*, const DetailRequest& request) {
-  QM_LOG_INFO("Detail form requested: application %d, data type %d", request.app,
-              request.dataType);
+  QM_LOG_INFO("Detail form requested: application %d, data type %d", request.app, request.dataType);
   if (Observer()) Observer()(request);
   return false;
 }

@@ -76,11 +76,17 @@ void QtEngineHost::OpenWaitWindow(const std::string& text) {
   ::SetWaitText(text);
 }
 
-void QtEngineHost::SetWaitText(const std::string& text) { ::SetWaitText(text); }
+void QtEngineHost::SetWaitText(const std::string& text) {
+  ::SetWaitText(text);
+}
 
-void QtEngineHost::WatchStatusFile(const std::string& path) { ::WatchStatusFile(path); }
+void QtEngineHost::WatchStatusFile(const std::string& path) {
+  ::WatchStatusFile(path);
+}
 
-void QtEngineHost::CloseWaitWindow() { StopWaitWindow(); }
+void QtEngineHost::CloseWaitWindow() {
+  StopWaitWindow();
+}
 
 void QtEngineHost::ShowMessage(const std::string& caption, const std::string& text, Icon icon) {
   OnUiThread([&] {

@@ -114,10 +114,9 @@ const ReviewModel::Kind& ReviewModel::EventKind() {
 }
 
 const ReviewModel::Kind& ReviewModel::TaskKind() {
-  static const Kind kind{
-      {{"Subject", 200}, {"Importance", 80}, {"Due Date", 80}, {"Body", 240}},
-      &TaskCell,
-      &StatusOf<CommonTask>};
+  static const Kind kind{{{"Subject", 200}, {"Importance", 80}, {"Due Date", 80}, {"Body", 240}},
+                         &TaskCell,
+                         &StatusOf<CommonTask>};
   return kind;
 }
 
@@ -226,17 +225,17 @@ void ReviewModel::sort(int column, Qt::SortOrder order) {
   const QModelIndexList before = persistentIndexList();
   std::vector<int> positions;
   positions.reserve(static_cast<std::size_t>(before.size()));
-  for (const QModelIndex& i : before) positions.push_back(order_[static_cast<std::size_t>(i.row())]);
+  for (const QModelIndex& i : before)
+    positions.push_back(order_[static_cast<std::size_t>(i.row())]);
 
   std::iota(order_.begin(), order_.end(), 0);
   if (column >= 0) {
     // One key per record, computed once: the cells are formatted, not stored.
     std::vector<QString> keys(records_.size());
     for (std::size_t i = 0; i < records_.size(); ++i)
-      if (records_[i]) keys[i] = kind_.cell(records_[i], column, true);
+      if (records_[i]) keys[i] = kind_.cell(records_[i], column, true).toCaseFolded();
     auto less = [&keys](int a, int b) {
-      return keys[static_cast<std::size_t>(a)].compare(keys[static_cast<std::size_t>(b)],
-                                                       Qt::CaseInsensitive) < 0;
+      return keys[static_cast<std::size_t>(a)] < keys[static_cast<std::size_t>(b)];
     };
     if (order == Qt::AscendingOrder)
       std::stable_sort(order_.begin(), order_.end(), less);

@@ -54,9 +54,15 @@ class ReviewModel : public QAbstractTableModel {
   }
 
   // Ticks all, none, or exactly the new and different ones.
-  void SelectAll() { SetAllTicks([](std::uint32_t) { return true; }); }
-  void ClearSelection() { SetAllTicks([](std::uint32_t) { return false; }); }
-  void SelectDiff() { SetAllTicks([](std::uint32_t s) { return s != 0; }); }
+  void SelectAll() {
+    SetAllTicks([](std::uint32_t) { return true; });
+  }
+  void ClearSelection() {
+    SetAllTicks([](std::uint32_t) { return false; });
+  }
+  void SelectDiff() {
+    SetAllTicks([](std::uint32_t s) { return s != 0; });
+  }
 
   int RecordCount() const { return static_cast<int>(records_.size()); }
   int TickedCount() const;

@@ -52,8 +52,9 @@ TfmACTOption::TfmACTOption(WizardContext& ctx, QWidget* parent)
   btnPadBrowse->setAccessibleName(tr("Browse for the ACT! database"));
   form->addRow(tr("PA&D Path:"), EditRow(edtPadName, btnPadBrowse));
   auto* what = new QLabel(tr("What is ACT! PAD?"), this);
-  what->setToolTip(tr("The .pad file names an ACT! database; ACT! keeps it in the "
-                      "Databases folder under \"My Documents\\ACT\"."));
+  what->setToolTip(
+      tr("The .pad file names an ACT! database; ACT! keeps it in the "
+         "Databases folder under \"My Documents\\ACT\"."));
   what->setStyleSheet(QStringLiteral("color: palette(link);"));
   form->addRow(QString(), what);
   edtUserName = new QLineEdit(this);
@@ -120,7 +121,8 @@ bool TfmACTOption::UpdatePage(bool save) {
 
 void TfmACTOption::BrowsePad() {
   QString start = edtPadName->text();
-  if (start.isEmpty()) start = QString::fromStdString(DiscoverActDatabase(platform::DocumentsFolder()));
+  if (start.isEmpty())
+    start = QString::fromStdString(DiscoverActDatabase(platform::DocumentsFolder()));
   QString file = AppPrompt::Current().OpenFileName(this, tr("Open ACT! Database"), start,
                                                    {tr("ACT! Database File (*.pad)")});
   if (!file.isEmpty()) edtPadName->setText(file);

@@ -115,7 +115,9 @@ std::array<bool, 4> TfmData::TypesOn() const {
   return {s.SyncAddr, s.SyncDate, s.SyncTask, s.SyncNote};
 }
 
-bool TfmData::TabShown(int type) const { return pData->isTabVisible(type); }
+bool TfmData::TabShown(int type) const {
+  return pData->isTabVisible(type);
+}
 
 void TfmData::FillList(int type) {
   if (!ReadsConnectors()) return;
@@ -126,20 +128,28 @@ void TfmData::FillList(int type) {
   std::uint32_t count = 0;
   switch (type) {
     case kTypeContacts:
-      if (CommAddrMgr* mgr = e.Contacts(app_)) m.Fill(*mgr), count = mgr->Count();
-      else return;
+      if (CommAddrMgr* mgr = e.Contacts(app_))
+        m.Fill(*mgr), count = mgr->Count();
+      else
+        return;
       break;
     case kTypeCalendar:
-      if (CommDateMgr* mgr = e.Calendar(app_)) m.Fill(*mgr), count = mgr->Count();
-      else return;
+      if (CommDateMgr* mgr = e.Calendar(app_))
+        m.Fill(*mgr), count = mgr->Count();
+      else
+        return;
       break;
     case kTypeTasks:
-      if (CommTaskMgr* mgr = e.Tasks(app_)) m.Fill(*mgr), count = mgr->Count();
-      else return;
+      if (CommTaskMgr* mgr = e.Tasks(app_))
+        m.Fill(*mgr), count = mgr->Count();
+      else
+        return;
       break;
     default:
-      if (CommNoteMgr* mgr = e.Notes(app_)) m.Fill(*mgr), count = mgr->Count();
-      else return;
+      if (CommNoteMgr* mgr = e.Notes(app_))
+        m.Fill(*mgr), count = mgr->Count();
+      else
+        return;
       break;
   }
   lists_[t]->header()->setSortIndicator(-1, Qt::AscendingOrder);

@@ -1,7 +1,6 @@
 #include "app/TfmDebug.h"
 
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileInfo>
@@ -40,9 +39,8 @@ DebugInfoBox::DebugInfoBox(QDialog* dialog, const QString& note) : dialog_(dialo
   btnFile = new QPushButton(QStringLiteral("..."), group);
   btnFile->setObjectName(QStringLiteral("btnFile"));
   btnFile->setAccessibleName(QObject::tr("Open the log file"));
-  for (auto [edit, button, label] :
-       {std::tuple{edtFolder, btnFolder, QObject::tr("Log F&older:")},
-        std::tuple{edtFile, btnFile, QObject::tr("Log F&ile:")}}) {
+  for (auto [edit, button, label] : {std::tuple{edtFolder, btnFolder, QObject::tr("Log F&older:")},
+                                     std::tuple{edtFile, btnFile, QObject::tr("Log F&ile:")}}) {
     auto* row = new QHBoxLayout;
     row->addWidget(edit, 1);
     button->setMaximumWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 24);
@@ -80,14 +78,12 @@ void DebugInfoBox::OpenFile() {
 void AddDialogBanner(QDialog* dialog, QVBoxLayout* layout) {
   auto* banner = new Banner(dialog);
   banner->setObjectName(QStringLiteral("imgText"));
-  QObject::connect(banner, &Banner::TextClicked, dialog, [] {
-    AppPrompt::Current().OpenUrl(QUrl(QString::fromLatin1(kHomePage)));
-  });
+  QObject::connect(banner, &Banner::TextClicked, dialog,
+                   [] { AppPrompt::Current().OpenUrl(QUrl(QString::fromLatin1(kHomePage))); });
   layout->addWidget(banner);
 }
 
-TfmDebug::TfmDebug(AppSettings& settings, QWidget* parent)
-    : QDialog(parent), settings_(settings) {
+TfmDebug::TfmDebug(AppSettings& settings, QWidget* parent) : QDialog(parent), settings_(settings) {
   setObjectName(QStringLiteral("fmDebug"));
   setWindowTitle(tr("Quillmove Debug Log Options"));
   auto* outer = new QVBoxLayout(this);

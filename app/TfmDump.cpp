@@ -15,7 +15,8 @@
 QUrl TfmDump::SupportMail() {
   QUrl url(QStringLiteral("mailto:") + QString::fromLatin1(kSupportAddress));
   QUrlQuery query;
-  query.addQueryItem(QStringLiteral("subject"), QStringLiteral("Quillmove for Google Error Report"));
+  query.addQueryItem(QStringLiteral("subject"),
+                     QStringLiteral("Quillmove for Google Error Report"));
   url.setQuery(query);
   return url;
 }
@@ -29,7 +30,8 @@ TfmDump::TfmDump(AppSettings& settings, const QString& what, QWidget* parent)
   AddDialogBanner(this, outer);
   auto* body = new QVBoxLayout;
   body->setContentsMargins(12, 8, 12, 12);
-  auto* sorry = new QLabel(tr("We're sorry that an unhandled exception occurred in Quillmove. "), this);
+  auto* sorry =
+      new QLabel(tr("We're sorry that an unhandled exception occurred in Quillmove. "), this);
   sorry->setWordWrap(true);
   body->addWidget(sorry);
   if (!what.isEmpty()) {
@@ -43,9 +45,9 @@ TfmDump::TfmDump(AppSettings& settings, const QString& what, QWidget* parent)
   contact->addWidget(new QLabel(tr("Please contact us at:"), this));
   lblSupport = new QLabel(this);
   lblSupport->setObjectName(QStringLiteral("lblSupport"));
-  lblSupport->setText(QStringLiteral("<a href=\"%1\">%2</a>")
-                          .arg(SupportMail().toString(QUrl::FullyEncoded),
-                               QString::fromLatin1(kSupportAddress)));
+  lblSupport->setText(
+      QStringLiteral("<a href=\"%1\">%2</a>")
+          .arg(SupportMail().toString(QUrl::FullyEncoded), QString::fromLatin1(kSupportAddress)));
   lblSupport->setTextInteractionFlags(Qt::TextBrowserInteraction);
   lblSupport->setOpenExternalLinks(false);
   connect(lblSupport, &QLabel::linkActivated, this,

@@ -54,9 +54,9 @@ TfmLNOption1::TfmLNOption1(WizardContext& ctx, QWidget* parent)
 
   connect(btnNotesBrowse, &QPushButton::clicked, this, [this] {
     QString start = edtNotesPath->text().isEmpty() ? DefaultProgram() : edtNotesPath->text();
-    QString file = AppPrompt::Current().OpenFileName(
-        this, tr("Find the Lotus Notes Program"), start,
-        {tr("Lotus Notes executable file (notes.exe) (*.exe)")});
+    QString file =
+        AppPrompt::Current().OpenFileName(this, tr("Find the Lotus Notes Program"), start,
+                                          {tr("Lotus Notes executable file (notes.exe) (*.exe)")});
     if (!file.isEmpty()) edtNotesPath->setText(file);
   });
   connect(btnIDFileBrowse, &QPushButton::clicked, this, [this] {

@@ -80,7 +80,8 @@ bool TfmLNOption2::UpdatePage(bool save) {
   AppSettings& s = ctx_.settings;
   if (!save) {
     QString dataFolder = NotesDataFolder();
-    if (s.LNAddrName.empty() && !dataFolder.isEmpty()) s.LNAddrName = U(dataFolder + QStringLiteral("names.nsf"));
+    if (s.LNAddrName.empty() && !dataFolder.isEmpty())
+      s.LNAddrName = U(dataFolder + QStringLiteral("names.nsf"));
     if (s.LNNoteName.empty() && !dataFolder.isEmpty()) {
       QString notebook = dataFolder + QStringLiteral("notebook.nsf");
       if (QFileInfo::exists(notebook)) s.LNNoteName = U(notebook);

@@ -64,7 +64,9 @@ constexpr std::array<const char*, 4> kTabNames = {"tAddr", "tDate", "tTodo", "tM
 
 }  // namespace
 
-void TfmPDOption::SetFileCheck(FileCheck check) { Check() = std::move(check); }
+void TfmPDOption::SetFileCheck(FileCheck check) {
+  Check() = std::move(check);
+}
 
 TfmPDOption::TfmPDOption(WizardContext& ctx, QWidget* parent)
     : TfmPage(ctx, QStringLiteral("fmPDOption"), parent) {
@@ -104,9 +106,10 @@ TfmPDOption::TfmPDOption(WizardContext& ctx, QWidget* parent)
     connect(btnBrowse[t], &QPushButton::clicked, this, [this, t] { Browse(t); });
   }
   layout->addWidget(pcMain);
-  auto* note = new QLabel(tr("(The \"Open by File Name\" options are used when you are migrating Palm "
-                             "Desktop data without having the Palm Desktop installed)."),
-                          this);
+  auto* note =
+      new QLabel(tr("(The \"Open by File Name\" options are used when you are migrating Palm "
+                    "Desktop data without having the Palm Desktop installed)."),
+                 this);
   note->setWordWrap(true);
   layout->addWidget(note);
   layout->addStretch(1);
@@ -123,10 +126,11 @@ bool TfmPDOption::UpdatePage(bool save) {
     int major = 0, minor = 0, build = 0, revision = 0;
     bool found = GetPalmDesktopFolder(folder) == 0 &&
                  GetFileVersion(folder + "palm.exe", major, minor, build, revision);
-    SetVersionLabel(lblPDVersion,
-                    found ? QStringLiteral("%1.%2.%3.%4").arg(major).arg(minor).arg(build).arg(revision)
-                          : tr("Not Found."),
-                    found);
+    SetVersionLabel(
+        lblPDVersion,
+        found ? QStringLiteral("%1.%2.%3.%4").arg(major).arg(minor).arg(build).arg(revision)
+              : tr("Not Found."),
+        found);
     cbPDUser->clear();
     int selected = -1;
     const auto& users = PalmUsers();

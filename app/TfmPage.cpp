@@ -43,5 +43,6 @@ bool TfmPage::RunEngine(const std::function<bool(AppEngine&)>& driver) {
 void SetVersionLabel(QLabel* label, const QString& text, bool found) {
   label->setText(text);
   // 0xFF0000 and 0x0000FF of the settings' colour order: blue and red.
-  label->setStyleSheet(found ? QStringLiteral("color: #0000ff;") : QStringLiteral("color: #ff0000;"));
+  label->setStyleSheet(found ? QStringLiteral("color: #0000ff;")
+                             : QStringLiteral("color: #ff0000;"));
 }

@@ -19,7 +19,7 @@ struct WizardContext {
   AppSettings& settings;
   AppEngine& engine;
   QtEngineHost& host;
-  std::string dataFolder;             // ends with a separator; empty when there is none
+  std::string dataFolder;  // ends with a separator; empty when there is none
   std::function<void(int)> setPageCount;
   std::function<void()> restart;
 };
@@ -46,7 +46,9 @@ class TfmPage : public QWidget {
 inline QString Q(const TextStorage& t) {
   return QString::fromUtf8(t.c_str(), static_cast<qsizetype>(t.size()));
 }
-inline std::string U(const QString& s) { return s.toUtf8().toStdString(); }
+inline std::string U(const QString& s) {
+  return s.toUtf8().toStdString();
+}
 
 // Blue and red as the version labels show them.
 void SetVersionLabel(QLabel* label, const QString& text, bool found);

@@ -11,7 +11,8 @@
 TfmSource::TfmSource(WizardContext& ctx, QWidget* parent)
     : TfmPage(ctx, QStringLiteral("fmSource"), parent) {
   auto* layout = new QVBoxLayout(this);
-  auto* apps = new QGroupBox(tr(" Choose which application data you need to migrate to Google "), this);
+  auto* apps =
+      new QGroupBox(tr(" Choose which application data you need to migrate to Google "), this);
   auto* appsLayout = new QVBoxLayout(apps);
   rbtnOL = new QRadioButton(tr("Microsoft &Outlook"), apps);
   rbtnLN = new QRadioButton(tr("&Lotus Notes"), apps);
@@ -27,7 +28,8 @@ TfmSource::TfmSource(WizardContext& ctx, QWidget* parent)
   rbtnACT->setObjectName(QStringLiteral("rbtnACT"));
   rbtnPD->setObjectName(QStringLiteral("rbtnPD"));
 
-  auto* types = new QGroupBox(tr("Choose which types of data you need to migrate to Google "), this);
+  auto* types =
+      new QGroupBox(tr("Choose which types of data you need to migrate to Google "), this);
   auto* typesLayout = new QVBoxLayout(types);
   cbAddr = new QCheckBox(tr("Google Gmail &Contacts"), types);
   cbDate = new QCheckBox(tr("Google Ca&lendar"), types);

@@ -10,7 +10,8 @@ class QtWaitPainter : public CxWaitPainter {
  public:
   explicit QtWaitPainter(TfmWait* window) : window_(window) {}
   bool Open() override {
-    QMetaObject::invokeMethod(window_, [w = window_] { w->Open(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        window_, [w = window_] { w->Open(); }, Qt::QueuedConnection);
     return true;
   }
   int ClientWidth() const override { return CxCommWaitWindow::kWindowWidth; }
@@ -19,14 +20,17 @@ class QtWaitPainter : public CxWaitPainter {
         window_, [w = window_, frame] { w->ShowFrame(frame); }, Qt::QueuedConnection);
   }
   void Close() override {
-    QMetaObject::invokeMethod(window_, [w = window_] { w->Close(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        window_, [w = window_] { w->Close(); }, Qt::QueuedConnection);
   }
 
  private:
   TfmWait* window_;
 };
 
-QRect ToRect(const WaitRect& r) { return {r.x, r.y, r.width, r.height}; }
+QRect ToRect(const WaitRect& r) {
+  return {r.x, r.y, r.width, r.height};
+}
 
 QColor FromRgb(std::uint32_t rgb) {
   return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
@@ -49,7 +53,8 @@ void TfmWait::ShowFrame(const WaitFrame& frame) {
 }
 
 void TfmWait::Open() {
-  QScreen* screen = owner_ && owner_->screen() ? owner_->screen() : QGuiApplication::primaryScreen();
+  QScreen* screen =
+      owner_ && owner_->screen() ? owner_->screen() : QGuiApplication::primaryScreen();
   if (screen) {
     QRect area = screen->availableGeometry();
     move(area.center() - rect().center());

@@ -33,7 +33,8 @@ int RunWizard(QApplication& app, AppSettings& settings) {
     }
     // Shut-down: the settings first, then the lists that point into the connectors, then the
     // connectors with the engine.
-    if (!SaveAppSettings()) QM_LOG_ERROR("Cannot save the settings to %s", AppSettingsPath().c_str());
+    if (!SaveAppSettings())
+      QM_LOG_ERROR("Cannot save the settings to %s", AppSettingsPath().c_str());
     engine.SelectedContacts().RemoveAll(false);
     engine.SelectedEvents().RemoveAll(false);
     engine.SelectedTasks().RemoveAll(false);

@@ -2,8 +2,8 @@
 // and a record of what it was asked.
 #include <chrono>
 #include <stdexcept>
-#include <type_traits>
 #include <thread>
+#include <type_traits>
 
 #include "FakeEngine.h"
 
@@ -43,7 +43,9 @@ void Load(std::unique_ptr<Mgr>& slot, const std::vector<Rec>& records) {
   for (const Rec& r : records) slot->Add(&r);
 }
 
-bool ValidApp(int app) { return app >= 1 && app <= 8; }
+bool ValidApp(int app) {
+  return app >= 1 && app <= 8;
+}
 
 }  // namespace
 
@@ -175,12 +177,26 @@ CommNoteMgr* AppEngine::Notes(int app) {
   return ValidApp(app) ? FakeEngine().note[static_cast<std::size_t>(app)].get() : nullptr;
 }
 
-CxList<CommonContact>& AppEngine::SelectedContacts() { return FakeEngine().selContacts; }
-CxList<CommonEvent>& AppEngine::SelectedEvents() { return FakeEngine().selEvents; }
-CxList<CommonTask>& AppEngine::SelectedTasks() { return FakeEngine().selTasks; }
-CxList<CommonNote>& AppEngine::SelectedNotes() { return FakeEngine().selNotes; }
+CxList<CommonContact>& AppEngine::SelectedContacts() {
+  return FakeEngine().selContacts;
+}
+CxList<CommonEvent>& AppEngine::SelectedEvents() {
+  return FakeEngine().selEvents;
+}
+CxList<CommonTask>& AppEngine::SelectedTasks() {
+  return FakeEngine().selTasks;
+}
+CxList<CommonNote>& AppEngine::SelectedNotes() {
+  return FakeEngine().selNotes;
+}
 
-const std::string& AppEngine::DataFolder() const { return FakeEngine().dataFolder; }
-std::string AppEngine::MigrationLogPath() const { return FakeEngine().dataFolder + "MILog.txt"; }
+const std::string& AppEngine::DataFolder() const {
+  return FakeEngine().dataFolder;
+}
+std::string AppEngine::MigrationLogPath() const {
+  return FakeEngine().dataFolder + "MILog.txt";
+}
 
-ConnectorTable& AppEngine::Table() { throw std::logic_error("no connector table in the stand-in"); }
+ConnectorTable& AppEngine::Table() {
+  throw std::logic_error("no connector table in the stand-in");
+}

@@ -45,9 +45,9 @@ int main(int argc, char** argv) {
   page.List(kTypeContacts)->scrollToBottom();
   page.repaint();
   const qint64 scrolled = t.nsecsElapsed();
-  std::printf("records %d\nfill %.1f ms\nfill+paint %.1f ms\nsort by name %.1f ms\n"
-              "scroll to end %.1f ms\n",
-              page.Model(kTypeContacts)->rowCount(), fill / 1e6, shown / 1e6, sorted / 1e6,
-              scrolled / 1e6);
+  std::printf(
+      "records %d\nfill %.1f ms\nfill+paint %.1f ms\nsort by name %.1f ms\n"
+      "scroll to end %.1f ms\n",
+      page.Model(kTypeContacts)->rowCount(), fill / 1e6, shown / 1e6, sorted / 1e6, scrolled / 1e6);
   return 0;
 }

@@ -64,12 +64,14 @@ int main(int argc, char** argv) {
     }
   });
   tick.start();
+  // The keyboard device is made by the first key event; make it here, not on the input thread.
+  QKeyEvent first(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier);
   std::atomic<bool> done{false};
   std::thread input([&] {
     while (!done) {
       QString stamp = QString::number(probe.clock.elapsed());
-      QCoreApplication::postEvent(&probe,
-                                  new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, stamp));
+      QCoreApplication::postEvent(
+          &probe, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, stamp));
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
   });
@@ -77,9 +79,10 @@ int main(int argc, char** argv) {
   done = true;
   input.join();
   QApplication::processEvents();
-  std::printf("load %d s, result %d\nwait-window paints %d, largest paint gap %lld ms\n"
-              "largest event-loop gap %lld ms\ninput events %d, slowest answer %lld ms\n",
-              seconds, ok, host.WaitWindow()->PaintCount(), worstPaintMs, worstLoopMs,
-              probe.answered, probe.worstInputMs);
+  std::printf(
+      "load %d s, result %d\nwait-window paints %d, largest paint gap %lld ms\n"
+      "largest event-loop gap %lld ms\ninput events %d, slowest answer %lld ms\n",
+      seconds, ok, host.WaitWindow()->PaintCount(), worstPaintMs, worstLoopMs, probe.answered,
+      probe.worstInputMs);
   return 0;
 }
