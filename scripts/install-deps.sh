@@ -6,10 +6,8 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   time mdbtools-dev libical-dev libcrypt-dev
+  qt6-base-dev xvfb xauth
 )
-if [[ "${QM_WITH_APP:-0}" == 1 ]]; then
-  packages+=(qt6-base-dev xvfb xauth)
-fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,253 @@
+#include "app/TfmData.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "app/DetailForms.h"
+#include "app/QtEngineHost.h"
+
+namespace {
+
+constexpr std::array<const char*, 4> kTabNames = {"tAddr", "tDate", "tTask", "tNote"};
+constexpr std::array<const char*, 4> kTabCaptions = {"&Contacts", "C&alendar", "Tas&k", "&Notes"};
+constexpr std::array<const char*, 4> kListNames = {"lvAddr", "lvDate", "lvTask", "lvNote"};
+constexpr std::array<const char*, 4> kCountNames = {"lblAddrCount", "lblDateCount", "lblTaskCount",
+                                                    "lblNoteCount"};
+constexpr std::array<const char*, 4> kCountTexts = {
+    "%1 Contact records in total", "%1 Calendar records in total", "%1 Task records in total",
+    "%1 Note records in total"};
+
+const ReviewModel::Kind& KindOf(int type) {
+  switch (type) {
+    case kTypeContacts:
+      return ReviewModel::ContactKind();
+    case kTypeCalendar:
+      return ReviewModel::EventKind();
+    case kTypeTasks:
+      return ReviewModel::TaskKind();
+    default:
+      return ReviewModel::NoteKind();
+  }
+}
+
+}  // namespace
+
+TfmData::TfmData(WizardContext& ctx, const QString& name, int app, QWidget* parent)
+    : TfmPage(ctx, name, parent), app_(app) {
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  pData = new QTabWidget(this);
+  pData->setObjectName(QStringLiteral("pData"));
+  for (std::size_t t = 0; t < 4; ++t) {
+    auto* tab = new QWidget(pData);
+    tab->setObjectName(QString::fromLatin1(kTabNames[t]));
+    auto* tabLayout = new QVBoxLayout(tab);
+    auto* model = new ReviewModel(KindOf(static_cast<int>(t)), this);
+    auto* list = new QTreeView(tab);
+    list->setObjectName(QString::fromLatin1(kListNames[t]));
+    list->setModel(model);
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setAllColumnsShowFocus(true);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setSortingEnabled(true);
+    list->header()->setSortIndicator(-1, Qt::AscendingOrder);
+    list->header()->setStretchLastSection(true);
+    const auto& columns = model->kind().columns;
+    for (std::size_t c = 0; c < columns.size(); ++c)
+      list->setColumnWidth(static_cast<int>(c), columns[c].width);
+    list->setAccessibleName(QString::fromLatin1(kTabCaptions[t]).remove(QLatin1Char('&')));
+    auto* count = new QLabel(tab);
+    count->setObjectName(QString::fromLatin1(kCountNames[t]));
+    auto* hint = new QLabel(tr("You may double click the items in the above list to see more "
+                               "detail record information."),
+                            tab);
+    hint->setEnabled(false);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(count);
+    bottom->addStretch(1);
+    bottom->addWidget(hint);
+    tabLayout->addWidget(list, 1);
+    tabLayout->addLayout(bottom);
+    pData->addTab(tab, tr(kTabCaptions[t]));
+    models_[t] = model;
+    lists_[t] = list;
+    counts_[t] = count;
+    tabs_[t] = tab;
+    const int type = static_cast<int>(t);
+    connect(list, &QTreeView::activated, this,
+            [this, type](const QModelIndex& index) { OpenDetail(type, index); });
+    count->setText(tr(kCountTexts[t]).arg(0));
+  }
+  layout->addWidget(pData, 1);
+
+  btnRefresh = new QPushButton(tr("&Refresh"), this);
+  btnRefresh->setObjectName(QStringLiteral("btnRefresh"));
+  btnSelAll = new QPushButton(tr("Select &All"), this);
+  btnSelAll->setObjectName(QStringLiteral("btnSelAll"));
+  btnClear = new QPushButton(tr("Clear &Selection"), this);
+  btnClear->setObjectName(QStringLiteral("btnClear"));
+  btnSelDiff = new QPushButton(tr("Select &Diff"), this);
+  btnSelDiff->setObjectName(QStringLiteral("btnSelDiff"));
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(btnRefresh);
+  buttons->addStretch(1);
+  buttons->addWidget(btnSelAll);
+  buttons->addWidget(btnClear);
+  buttons->addWidget(btnSelDiff);
+  layout->addLayout(buttons);
+
+  connect(btnRefresh, &QPushButton::clicked, this, &TfmData::Refresh);
+  connect(btnSelAll, &QPushButton::clicked, this, &TfmData::SelectAll);
+  connect(btnClear, &QPushButton::clicked, this, &TfmData::ClearSelection);
+  connect(btnSelDiff, &QPushButton::clicked, this, &TfmData::SelectDiff);
+}
+
+std::array<bool, 4> TfmData::TypesOn() const {
+  const AppSettings& s = ctx_.settings;
+  return {s.SyncAddr, s.SyncDate, s.SyncTask, s.SyncNote};
+}
+
+bool TfmData::TabShown(int type) const {
+  return pData->isTabVisible(type);
+}
+
+void TfmData::FillList(int type) {
+  if (!ReadsConnectors()) return;
+  AppEngine& e = ctx_.engine;
+  auto t = static_cast<std::size_t>(type);
+  ReviewModel& m = *models_[t];
+  // A missing connector leaves the list as it was.
+  std::uint32_t count = 0;
+  switch (type) {
+    case kTypeContacts:
+      if (CommAddrMgr* mgr = e.Contacts(app_))
+        m.Fill(*mgr), count = mgr->Count();
+      else
+        return;
+      break;
+    case kTypeCalendar:
+      if (CommDateMgr* mgr = e.Calendar(app_))
+        m.Fill(*mgr), count = mgr->Count();
+      else
+        return;
+      break;
+    case kTypeTasks:
+      if (CommTaskMgr* mgr = e.Tasks(app_))
+        m.Fill(*mgr), count = mgr->Count();
+      else
+        return;
+      break;
+    default:
+      if (CommNoteMgr* mgr = e.Notes(app_))
+        m.Fill(*mgr), count = mgr->Count();
+      else
+        return;
+      break;
+  }
+  lists_[t]->header()->setSortIndicator(-1, Qt::AscendingOrder);
+  counts_[t]->setText(tr(kCountTexts[t]).arg(count));
+}
+
+void TfmData::FillVisibleLists() {
+  for (int t = 0; t < 4; ++t)
+    if (TabShown(t)) FillList(t);
+}
+
+bool TfmData::UpdatePage(bool save) {
+  if (!save) {
+    const AppSettings& s = ctx_.settings;
+    const auto on = TypesOn();
+    for (std::size_t t = 0; t < 4; ++t) {
+      models_[t]->SetColors(s.NewColor, s.DiffColor, s.SameColor);
+      pData->setTabVisible(static_cast<int>(t), on[t]);
+    }
+    FillVisibleLists();
+    for (int t = 0; t < 4; ++t)
+      if (TabShown(t)) {
+        pData->setCurrentIndex(t);
+        break;
+      }
+    return true;
+  }
+  Collect();
+  return RunEngine([](AppEngine& e) { return e.SubmitChanges(kAppGoogle); });
+}
+
+void TfmData::Collect() {
+  AppEngine& e = ctx_.engine;
+  e.SelectedContacts().RemoveAll(false);
+  e.SelectedEvents().RemoveAll(false);
+  e.SelectedTasks().RemoveAll(false);
+  e.SelectedNotes().RemoveAll(false);
+  if (TabShown(kTypeContacts)) models_[0]->Collect(e.SelectedContacts());
+  if (TabShown(kTypeCalendar)) models_[1]->Collect(e.SelectedEvents());
+  if (TabShown(kTypeTasks)) models_[2]->Collect(e.SelectedTasks());
+  if (TabShown(kTypeNotes)) models_[3]->Collect(e.SelectedNotes());
+}
+
+void TfmData::SelectDiff() {
+  const auto on = TypesOn();
+  for (std::size_t t = 0; t < 4; ++t)
+    if (on[t]) models_[t]->SelectDiff();
+}
+
+void TfmData::SelectAll() {
+  const auto on = TypesOn();
+  for (std::size_t t = 0; t < 4; ++t)
+    if (on[t]) models_[t]->SelectAll();
+}
+
+void TfmData::ClearSelection() {
+  const auto on = TypesOn();
+  for (std::size_t t = 0; t < 4; ++t)
+    if (on[t]) models_[t]->ClearSelection();
+}
+
+void TfmData::Refresh() {
+  // The rows point into the connectors that the reload resets: drop them first.
+  for (int t = 0; t < 4; ++t)
+    if (TabShown(t)) models_[static_cast<std::size_t>(t)]->Clear();
+  const int app = app_;
+  // The engine offers no reload of the source alone: both sides are loaded again.
+  RunEngine([app](AppEngine& e) { return e.LoadBothSides(app, kAppGoogle); });
+  FillVisibleLists();
+}
+
+void TfmData::OpenDetail(int type, const QModelIndex& index) {
+  if (!index.isValid()) return;
+  void* record = models_[static_cast<std::size_t>(type)]->RecordAt(index.row());
+  if (!record) return;
+  DetailRequest request;
+  request.app = app_;
+  request.dataType = type;
+  request.record = record;
+  AppEngine& e = ctx_.engine;
+  switch (type) {
+    case kTypeContacts:
+      request.manager = e.Contacts(app_);
+      break;
+    case kTypeCalendar:
+      request.manager = e.Calendar(app_);
+      break;
+    case kTypeTasks:
+      request.manager = e.Tasks(app_);
+      break;
+    default:
+      request.manager = e.Notes(app_);
+      break;
+  }
+  OpenDetailForm(this, request);
+}
+
+void TfmData::hideEvent(QHideEvent* event) {
+  for (ReviewModel* m : models_) m->Clear();
+  TfmPage::hideEvent(event);
+}

@@ -1,0 +1,97 @@
+#include "app/TfmFinish.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "app/AppPrompt.h"
+#include "platform/PlatformPaths.h"
+
+namespace {
+constexpr const char* kWebMail = "https://mail.google.com/";
+}
+
+TfmFinish::TfmFinish(WizardContext& ctx, QWidget* parent)
+    : TfmPage(ctx, QStringLiteral("fmFinish"), parent) {
+  auto* layout = new QVBoxLayout(this);
+  AddHeading(layout, tr("Information Migration Completed:"));
+  auto* form = new QFormLayout;
+  lblAddrCount = new QLabel(QStringLiteral("0"), this);
+  lblAddrCount->setObjectName(QStringLiteral("lblAddrCount"));
+  lblDateCount = new QLabel(QStringLiteral("0"), this);
+  lblDateCount->setObjectName(QStringLiteral("lblDateCount"));
+  for (QLabel* l : {lblAddrCount, lblDateCount}) {
+    l->setStyleSheet(QStringLiteral("color: #0000ff; font-weight: bold;"));
+    l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  }
+  form->addRow(tr("Number of Contact Records Migrated:"), lblAddrCount);
+  form->addRow(tr("Number of Calendar Records Migrated:"), lblDateCount);
+  layout->addLayout(form);
+  layout->addSpacing(24);
+  btnLog = new QPushButton(tr("View Migration &Log"), this);
+  btnLog->setObjectName(QStringLiteral("btnLog"));
+  btnGoogle = new QPushButton(tr("Go to &Google Account"), this);
+  btnGoogle->setObjectName(QStringLiteral("btnGoogle"));
+  btnNew = new QPushButton(tr("Perform New &Migration"), this);
+  btnNew->setObjectName(QStringLiteral("btnNew"));
+  for (QPushButton* b : {btnLog, btnGoogle, btnNew}) {
+    b->setMinimumWidth(220);
+    auto* row = new QHBoxLayout;
+    row->addWidget(b);
+    row->addStretch(1);
+    layout->addLayout(row);
+  }
+  layout->addStretch(1);
+
+  connect(btnLog, &QPushButton::clicked, this, [this] {
+    QString log = QString::fromStdString(ctx_.engine.MigrationLogPath());
+    if (!QFileInfo::exists(log)) {
+      ShowError(this, tr("The migration log \"%1\" does not exist.").arg(log),
+                EngineHost::Icon::kInformation);
+      return;
+    }
+    AppPrompt::Current().OpenUrl(QUrl::fromLocalFile(log));
+  });
+  connect(btnGoogle, &QPushButton::clicked, this, &TfmFinish::OpenAccount);
+  connect(btnNew, &QPushButton::clicked, this, [this] {
+    if (ctx_.restart) ctx_.restart();
+  });
+}
+
+bool TfmFinish::UpdatePage(bool save) {
+  if (save) return true;
+  lblAddrCount->setText(QString::number(ctx_.engine.SelectedContacts().Count()));
+  lblDateCount->setText(QString::number(ctx_.engine.SelectedEvents().Count()));
+  return true;
+}
+
+std::string TfmFinish::LocalAccountFolder(const std::string& dataFolder, const std::string& email) {
+  if (email.empty()) return {};
+  // Where the Google helpers look for their accounts root: beside the programs, then in the
+  // data folder, else "accounts" in the data folder.
+  QString root;
+  for (const std::string& folder : {platform::ExecutableFolder(), dataFolder}) {
+    QString ini = QString::fromStdString(folder) + QStringLiteral("GHelper.ini");
+    if (folder.empty() || !QFileInfo::exists(ini)) continue;
+    root = QSettings(ini, QSettings::IniFormat).value(QStringLiteral("Accounts/Root")).toString();
+    if (!root.isEmpty()) break;
+  }
+  if (root.isEmpty() && !dataFolder.empty())
+    root = QString::fromStdString(dataFolder) + QStringLiteral("accounts");
+  if (root.isEmpty()) return {};
+  QDir account(QDir(root).filePath(QString::fromStdString(email).toLower()));
+  return account.exists() ? U(account.absolutePath()) : std::string();
+}
+
+void TfmFinish::OpenAccount() {
+  std::string local = LocalAccountFolder(ctx_.dataFolder, ctx_.settings.GGEmail.str());
+  if (!local.empty())
+    AppPrompt::Current().OpenUrl(QUrl::fromLocalFile(QString::fromStdString(local)));
+  else
+    AppPrompt::Current().OpenUrl(QUrl(QString::fromLatin1(kWebMail)));
+}

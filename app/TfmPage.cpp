@@ -1,0 +1,48 @@
+#include "app/TfmPage.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/QtEngineHost.h"
+
+TfmPage::TfmPage(WizardContext& ctx, const QString& name, QWidget* parent)
+    : QWidget(parent), ctx_(ctx) {
+  setObjectName(name);
+}
+
+QLabel* TfmPage::AddHeading(QVBoxLayout* layout, const QString& text) {
+  auto* heading = new QLabel(text, this);
+  heading->setObjectName(QStringLiteral("lblHeading"));
+  QFont f = heading->font();
+  f.setBold(true);
+  f.setPointSizeF(f.pointSizeF() * 1.15);
+  heading->setFont(f);
+  layout->addWidget(heading);
+  layout->addSpacing(8);
+  return heading;
+}
+
+QHBoxLayout* TfmPage::EditRow(QLineEdit* edit, QPushButton* browse) {
+  auto* row = new QHBoxLayout;
+  row->addWidget(edit, 1);
+  if (browse) {
+    browse->setMaximumWidth(browse->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 24);
+    row->addWidget(browse);
+  }
+  return row;
+}
+
+bool TfmPage::RunEngine(const std::function<bool(AppEngine&)>& driver) {
+  AppEngine& engine = ctx_.engine;
+  return ctx_.host.Run([&engine, &driver] { return driver(engine); });
+}
+
+void SetVersionLabel(QLabel* label, const QString& text, bool found) {
+  label->setText(text);
+  // 0xFF0000 and 0x0000FF of the settings' colour order: blue and red.
+  label->setStyleSheet(found ? QStringLiteral("color: #0000ff;")
+                             : QStringLiteral("color: #ff0000;"));
+}
