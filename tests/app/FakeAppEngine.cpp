@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "FakeEngine.h"
+#include "src/ConnectorTable.h"
 
 namespace {
 
@@ -92,7 +93,8 @@ void FakeManyContacts(int count) {
   }
 }
 
-AppEngine::AppEngine(AppSettings& settings, EngineHost& host, std::string dataFolder) {
+AppEngine::AppEngine(AppSettings& settings, EngineHost& host, std::string dataFolder)
+    : settings_(settings), host_(host), dataFolder_(dataFolder) {
   FakeEngineState& f = FakeEngine();
   f.settings = &settings;
   f.host = &host;
