@@ -74,7 +74,11 @@ class PmSource : protected PmSourceLoaders<Layout1, Layout2, Ex2Record> {
   // What the last load kept (records handed out), where it stopped early, or why it failed.
   const CxLoadReport& Report() const { return report_; }
   int CheckFileType(const std::string& path) { return Loaders::CheckFile(path, Derived::kTexts); }
-  void SetCodePage(std::uint32_t codePage) { codePage_ = PmCodePage(codePage); }
+  // False for a code page that cannot be decoded; the texts would then read as Windows-1252.
+  bool SetCodePage(std::uint32_t codePage) {
+    codePage_ = PmCodePage(codePage);
+    return PmCodePage::Known(codePage);
+  }
   void Clear() {
     report_.Reset();
     loaded_ = kPmLayoutNone;

@@ -343,7 +343,10 @@ TEST_P(DumpByUserLayoutTest, VersionChoosesTheLoader) {
     EXPECT_EQ(byUser.status, 1);
     EXPECT_EQ(byUser.out, "");
     const std::string title = std::string(c.type) == "contacts" ? "Contacts" : "Calendar";
-    EXPECT_EQ(byUser.err, "Failed to load Palm Desktop " + title + " information.\n");
+    EXPECT_EQ(byUser.err.rfind("Failed to load Palm Desktop " + title + " information.\n", 0), 0u)
+        << byUser.err;
+    EXPECT_GT(byUser.err.size(),
+              ("Failed to load Palm Desktop " + title + " information.\n").size());
     return;
   }
   ASSERT_EQ(byUser.status, 0) << byUser.err;
@@ -386,11 +389,19 @@ TEST_F(DumpByUserTest, UnknownOrMalformedUserPrintsNoRecords) {
   std::filesystem::copy_file(Palm() + "LeeA/datebook/datebook.dat",
                              Palm() + "datebook/datebook.dat");
   // 777 is Bob, who is known but has no date book.
-  for (std::string id : {"556", "-555", "555x", "0x22B", "777"}) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"556", "Failed to get user database path by user ID.\n"},
+      {"-555", "Failed to get user database path by user ID.\n"},
+      {"555x", "not a user ID: 555x\n"},
+      {"0x22B", "not a user ID: 0x22B\n"},
+      {"777", "Failed to open file: " + Palm() + "StoneB/datebook/datebook.dat: No such file"}};
+  for (const auto& [id, reason] : cases) {
     Run r = Cli("dump palm calendar --user " + id);
     EXPECT_EQ(r.status, 1) << id;
     EXPECT_EQ(r.out, "") << id;
-    EXPECT_EQ(r.err, "Failed to load Palm Desktop Calendar information.\n") << id;
+    // The message, then the reason on the next line.
+    EXPECT_EQ(r.err.rfind("Failed to load Palm Desktop Calendar information.\n" + reason, 0), 0u)
+        << r.err;
   }
   EXPECT_NE(DebugLog().find("Failed to get user database path by user ID."), std::string::npos);
 }
@@ -423,7 +434,9 @@ TEST_F(DumpByUserTest, NoPalmDesktopFolderFails) {
   Run r = Cli("dump palm calendar --user " + std::to_string(kAnn));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, "Failed to load Palm Desktop Calendar information.\n");
+  EXPECT_EQ(r.err,
+            "Failed to load Palm Desktop Calendar information.\n"
+            "Failed to get user database path by user ID.\n");
 }
 
 }  // namespace
