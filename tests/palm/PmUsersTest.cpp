@@ -115,6 +115,33 @@ TEST(UsersDat, DamagedFilesNeverCrash) {
   }
 }
 
+// A bad entry anywhere costs that user only; the list says it is not whole.
+TEST(UsersDat, OneBadEntryCostsOnlyThatUser) {
+  const std::pair<std::string, std::string> bad[] = {
+      {"Ann/Bob", "AnnB"}, {std::string(5000, 'n'), "Long"}, {"Up", ".."}, {"Deep", "a/b"}};
+  for (const auto& [name, dir] : bad) {
+    for (int at = 0; at < 3; ++at) {
+      SCOPED_TRACE(dir + " at " + std::to_string(at));
+      UsersDatWriter w(3);
+      for (int i = 0; i < 3; ++i) {
+        const auto id = static_cast<std::uint32_t>(100 + i);
+        if (i == at) {
+          w.User(id, name, dir, i == 0);
+        } else {
+          w.User(id, "User " + std::to_string(i), "Dir" + std::to_string(i), i == 0);
+        }
+      }
+      std::vector<PmUser> users;
+      EXPECT_FALSE(ParseUsersDat(w.Span(), users));
+      ASSERT_EQ(users.size(), 2u);
+      for (const PmUser& u : users) {
+        EXPECT_NE(u.UserID, 100 + at);
+        EXPECT_EQ(u.UserDirectory, "Dir" + std::to_string(u.UserID - 100));
+      }
+    }
+  }
+}
+
 class RecordingPrompt : public UserPrompt {
  public:
   void ShowMessage(const std::string& caption, const std::string& text, Icon) override {
@@ -425,6 +452,26 @@ TEST_F(DumpByUserTest, IdBeyond32BitsIsNotAnotherUser) {
   Run r = Cli("dump palm calendar --user " + std::to_string((std::int64_t{1} << 32) + kAnn));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "");
+}
+
+// Folder names from Users.dat match the disk without regard to case, and never leave the Palm
+// Desktop folder.
+TEST_F(DumpByUserTest, UserFoldersStayInsideAndIgnoreCase) {
+  UsersDatWriter w(2);
+  w.User(kAnn, "Ann Lee", "leea", true).User(kBob, "Out", "..", false);
+  WriteFile(Palm() + "Users.dat", w.Bytes());
+  InstallPalmExe(PeFileContent(4, 1, 4, 0));
+  WriteDatabase("calendar", 2);
+  // What ".." would reach: the folder above the Palm Desktop folder.
+  std::filesystem::create_directories(Palm() + "../datebook");
+  std::filesystem::copy_file(Palm() + "LeeA/datebook/datebook.dat",
+                             Palm() + "../datebook/datebook.dat");
+  Run ann = Cli("dump palm calendar --user " + std::to_string(kAnn));
+  EXPECT_EQ(ann.status, 0) << ann.err;
+  EXPECT_FALSE(ann.out.empty());
+  Run out = Cli("dump palm calendar --user " + std::to_string(kBob));
+  EXPECT_EQ(out.status, 1);
+  EXPECT_EQ(out.out, "");
 }
 
 TEST_F(DumpByUserTest, NoPalmDesktopFolderFails) {
