@@ -78,6 +78,23 @@ std::string CxDebugUtil::FormatLine(int level, const char* sourceFile, int line,
   return std::string(buf.data(), n < 0 ? 0 : std::min(static_cast<std::size_t>(n), buf.size() - 1));
 }
 
+namespace {
+thread_local CxFirstError* tInnermostCapture = nullptr;
+}  // namespace
+
+CxFirstError::CxFirstError() : outer_(tInnermostCapture) {
+  tInnermostCapture = this;
+}
+CxFirstError::~CxFirstError() {
+  tInnermostCapture = outer_;
+}
+
+void CxFirstError::Note(const std::string& message) {
+  for (CxFirstError* c = tInnermostCapture; c; c = c->outer_) {
+    if (c->text_.empty()) c->text_ = message;
+  }
+}
+
 void CxDebugUtil::Report(int level, const char* sourceFile, int line, const char* format, ...) {
   if (!Wants(level)) return;
   std::vector<char> msg(kMessageCapacity);
@@ -88,6 +105,7 @@ void CxDebugUtil::Report(int level, const char* sourceFile, int line, const char
     va_end(args);
   }
   std::string message(Utf8Prefix(msg.data(), kMessageCapacity - 1));
+  if (level == kLogError) CxFirstError::Note(message);
   auto tid = static_cast<unsigned>(::syscall(SYS_gettid));
   std::string text = FormatLine(level, sourceFile, line, tid, message);
 

@@ -42,6 +42,22 @@ class CxDebugUtil {
   bool enabled_ = false;
 };
 
+// While one lives, the first error this thread reports is kept, so that a load can hand its
+// cause to the person as well as to the log. Nested captures each keep their own first error.
+class CxFirstError {
+ public:
+  CxFirstError();
+  ~CxFirstError();
+  CxFirstError(const CxFirstError&) = delete;
+  CxFirstError& operator=(const CxFirstError&) = delete;
+  const std::string& Text() const { return text_; }
+  static void Note(const std::string& message);  // called by the log for each error
+
+ private:
+  std::string text_;
+  CxFirstError* outer_;
+};
+
 #define QM_LOG(level, ...) CxDebugUtil::Instance().Report((level), __FILE__, __LINE__, __VA_ARGS__)
 #define QM_LOG_ERROR(...) QM_LOG(kLogError, __VA_ARGS__)
 #define QM_LOG_INFO(...) QM_LOG(kLogInfo, __VA_ARGS__)

@@ -123,6 +123,16 @@ int PmAddrInfo::LayoutSelector() {
 }
 
 bool PmAddrInfo::LoadByUser(std::int32_t userId) {
+  CxFirstError cause;
+  return FinishReport(LoadUser(userId), cause);
+}
+
+bool PmAddrInfo::LoadByFolder(const std::string& userFolder) {
+  CxFirstError cause;
+  return FinishReport(LoadFolder(userFolder), cause);
+}
+
+bool PmAddrInfo::LoadUser(std::int32_t userId) {
   Clear();
   QM_LOG_INFO("Load Palm Desktop Contacts by user: %d", userId);
   std::string folder;
@@ -132,7 +142,7 @@ bool PmAddrInfo::LoadByUser(std::int32_t userId) {
     loaded_ = kPmLayoutFailed;
     return false;
   }
-  if (!LoadByFolder(folder)) {
+  if (!LoadFolder(folder)) {
     if (g_selector != kPmLayoutNone)
       QM_LOG_ERROR("Could not open Palm Desktop Contacts database by User: %d", userId);
     return false;
@@ -140,7 +150,7 @@ bool PmAddrInfo::LoadByUser(std::int32_t userId) {
   return true;
 }
 
-bool PmAddrInfo::LoadByFolder(const std::string& userFolder) {
+bool PmAddrInfo::LoadFolder(const std::string& userFolder) {
   Clear();
   if (g_selector == kPmLayoutNone) {
     QM_LOG_ERROR("Unknown Palm Desktop version");

@@ -49,6 +49,8 @@ class PmAddrInfo : public PmSource<PmAddrInfo, PmAddrUtil, PmAddrExUtil, PmAddrE
   static const PmSourceTexts kTexts;
   static const char* const kUnplaced;
 
+  bool LoadUser(std::int32_t userId);
+  bool LoadFolder(const std::string& userFolder);
   std::span<const PmFieldEntry> Table() const;
   std::string RawFieldText(PmAddrItem& item, std::int32_t id) const;
   void StartBuild(int layout);

@@ -2,7 +2,12 @@
 
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 bool PmByteSource::ReadBytesSlow(void* out, std::size_t n) {
   auto* dst = static_cast<std::uint8_t*>(out);
@@ -96,10 +101,47 @@ bool PmMemorySource::Seek(std::uint64_t position) {
   return true;
 }
 
-PmFileSource::PmFileSource(const std::string& path)
-    : PmFileSource(path.empty() ? nullptr : std::fopen(path.c_str(), "rb")) {}
+std::FILE* PmFileSource::OpenRegular(const std::string& path, std::string& error) {
+  error.clear();
+  if (path.empty()) {
+    error = "no file name";
+    return nullptr;
+  }
+  // Non-blocking so that opening a FIFO cannot wait for a writer; cleared once it is known to be
+  // a regular file.
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    error = std::strerror(errno);
+    return nullptr;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    error = S_ISDIR(st.st_mode) ? "a folder, not a file" : "not a regular file";
+    ::close(fd);
+    return nullptr;
+  }
+  int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  std::FILE* file = ::fdopen(fd, "rb");
+  if (!file) {
+    error = std::strerror(errno);
+    ::close(fd);
+  }
+  return file;
+}
 
-PmFileSource::PmFileSource(std::FILE* file) : PmByteSource(SizeOf(file)), file_(file) {
+PmFileSource::Opening PmFileSource::Open(const std::string& path) {
+  Opening o{nullptr, {}};
+  o.file = OpenRegular(path, o.error);
+  return o;
+}
+
+PmFileSource::PmFileSource(const std::string& path) : PmFileSource(Open(path)) {}
+
+PmFileSource::PmFileSource(Opening opening)
+    : PmByteSource(SizeOf(opening.file)),
+      file_(opening.file),
+      openError_(std::move(opening.error)) {
   if (!file_) Fail();
 }
 

@@ -130,15 +130,25 @@ class PmFileSource final : public PmByteSource {
   PmFileSource& operator=(const PmFileSource&) = delete;
 
   bool IsOpen() const { return file_ != nullptr; }
+  // Why the file did not open, for the person ("not a regular file", "No such file ...").
+  const std::string& OpenError() const { return openError_; }
+  // Opens only a regular file for reading: a FIFO or device would block or never end.
+  static std::FILE* OpenRegular(const std::string& path, std::string& error);
 
  private:
-  explicit PmFileSource(std::FILE* file);
+  struct Opening {
+    std::FILE* file;
+    std::string error;
+  };
+  static Opening Open(const std::string& path);
+  explicit PmFileSource(Opening opening);
   static std::uint64_t SizeOf(std::FILE* file);
   bool Refill() override;
   bool Seek(std::uint64_t position) override;
 
   std::FILE* file_ = nullptr;
   std::vector<std::uint8_t> buffer_;
+  std::string openError_;
 };
 
 // The other direction: typed little-endian writes with a sticky failure flag.

@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <array>
+#include <cerrno>
 #include <cstring>
 
 #include "misc/CxDebugUtil.h"
@@ -60,6 +61,15 @@ PmCodePage::PmCodePage(std::uint32_t codePage) : codePage_(codePage) {
   iconv_ = true;
 }
 
+bool PmCodePage::Known(std::uint32_t codePage) {
+  if (codePage == kWindows1252 || codePage == 0) return true;
+  std::string name = "CP" + std::to_string(codePage);
+  iconv_t cd = iconv_open("UTF-8", name.c_str());
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  iconv_close(cd);
+  return true;
+}
+
 std::string_view PmCodePage::Windows1252(std::uint8_t byte) {
   return {kTable[byte].bytes.data(), kTable[byte].size};
 }
@@ -103,6 +113,9 @@ void PmCodePage::DecodeIconv(std::string_view raw, std::string& out) const {
   std::size_t outLeft = out.size() - start;
   while (inLeft > 0) {
     if (iconv(cd, &in, &inLeft, &dst, &outLeft) != static_cast<std::size_t>(-1)) break;
+    // A text cut at a Palm field's capacity may end inside a double-byte character: the
+    // half character is dropped, so the text ends on a whole one.
+    if (errno == EINVAL) break;
     // A byte the code page does not define: U+FFFD, and on with the next byte.
     if (outLeft < 3) break;
     std::memcpy(dst, "\xEF\xBF\xBD", 3);

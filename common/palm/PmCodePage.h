@@ -16,6 +16,10 @@ class PmCodePage {
 
   explicit PmCodePage(std::uint32_t codePage = kWindows1252);
 
+  // Whether text in this code page can be decoded (0 means the default, 1252). Callers refuse an
+  // unknown one rather than read text as 1252.
+  static bool Known(std::uint32_t codePage);
+
   std::uint32_t CodePage() const { return codePage_; }
   // Whether text can be decoded; an unknown code page falls back to 1252 and says false here.
   bool Supported() const { return supported_; }

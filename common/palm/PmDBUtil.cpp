@@ -31,6 +31,16 @@ constexpr DatabaseNames kNames[] = {
     {"Memos", "memopad", "memopad", "memopad.dat"},
 };
 
+}  // namespace
+
+std::string PmCounted(std::uint64_t n) {
+  std::string digits = std::to_string(n);
+  for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+  return digits;
+}
+
+namespace {
+
 bool IsKnownVersion(std::uint32_t v) {
   for (auto db : {PmDatabase::kAddress, PmDatabase::kDate, PmDatabase::kTodo, PmDatabase::kMemo}) {
     if (v == PmDBUtil::VersionWord(db, 1) || v == PmDBUtil::VersionWord(db, 2)) return true;
@@ -109,7 +119,10 @@ bool PmDBUtil::Load(const std::string& path) {
   }
   PmFileSource src(path);
   if (path.empty() || !src.IsOpen()) {
-    QM_LOG_ERROR("Failed to open file: %s", path.c_str());
+    report_.Reset();
+    CxFirstError cause;
+    QM_LOG_ERROR("Failed to open file: %s: %s", path.c_str(), src.OpenError().c_str());
+    report_.reason = cause.Text();
     return false;
   }
   currentFile_ = path.substr(0, 255);
@@ -158,6 +171,22 @@ bool PmDBUtil::ReadMagicAndVersion(PmByteSource& src) {
 }
 
 bool PmDBUtil::Load(PmByteSource& src) {
+  report_.Reset();
+  CxFirstError cause;
+  bool ok = LoadTwice(src);
+  if (ok) {
+    report_.records = RecordCount();
+    if (!report_.complete) {
+      QM_LOG_ERROR("Palm Desktop %s: kept %zu records; stopped at %s", KindName(), RecordCount(),
+                   report_.stoppedAt.c_str());
+    }
+  } else {
+    report_.reason = cause.Text().empty() ? "the file could not be read" : cause.Text();
+  }
+  return ok;
+}
+
+bool PmDBUtil::LoadTwice(PmByteSource& src) {
   addressLabels_ = true;
   if (LoadOnce(src)) return true;
   // The custom labels' place in a layout-2 address book is unconfirmed; if reading them there
@@ -167,6 +196,7 @@ bool PmDBUtil::Load(PmByteSource& src) {
   }
   QM_LOG_INFO("Reading the address book again without custom labels in its header.");
   addressLabels_ = false;
+  report_.Reset();
   if (LoadOnce(src)) return true;
   addressLabels_ = true;
   return false;
@@ -299,28 +329,59 @@ bool PmDBUtil::ReadRecords(PmByteSource& src, const PmFileLayout& layout) {
     QM_LOG_ERROR("Failed to read total fields count.");
     return false;
   }
-  std::int32_t records = total / schema_.fieldsPerRow;
+  const std::int32_t perRow = schema_.fieldsPerRow;
+  std::int32_t records = total / perRow;
   layout.LogRecordCount(*this, total, records);
-  if (static_cast<std::size_t>(schema_.fieldsPerRow) > KnownFields()) {
-    QM_LOG_INFO("Records have %d fields, %d of them known; the rest are kept as read.",
-                schema_.fieldsPerRow, static_cast<int>(KnownFields()));
+  // Fewer fields per row than a record has would read each record's tail as the next record.
+  if (static_cast<std::size_t>(perRow) < KnownFields()) {
+    QM_LOG_ERROR("The file is damaged: %d fields per row, but a %s record has %d fields.", perRow,
+                 ShortName(), static_cast<int>(KnownFields()));
+    return false;
   }
-  const std::uint64_t minRecordBytes =
-      kMinFieldBytes * static_cast<std::uint64_t>(schema_.fieldsPerRow);
+  if (!layout.KeepsRecordsBeforeError()) {
+    // Layout 2 says the same count twice; when the two differ, rows would be merged or invented.
+    if (schema_.fieldTypes.size() != static_cast<std::size_t>(perRow)) {
+      QM_LOG_ERROR("The file is damaged: %d fields per row, but the schema lists %d field types.",
+                   perRow, static_cast<int>(schema_.fieldTypes.size()));
+      return false;
+    }
+    if (total % perRow != 0) {
+      QM_LOG_ERROR(
+          "The file is damaged: %d fields in total is not a whole number of %d-field rows.", total,
+          perRow);
+      return false;
+    }
+  } else if (total % perRow != 0) {
+    auto n = [](std::int32_t v) { return PmCounted(static_cast<std::uint32_t>(v)); };
+    report_.StopAt(n(total % perRow) + " fields after the last whole record (" + n(total) +
+                   " fields in total, " + n(perRow) + " per row)");
+  }
+  if (static_cast<std::size_t>(perRow) > KnownFields()) {
+    QM_LOG_INFO("Records have %d fields, %d of them known; the rest are kept as read.", perRow,
+                static_cast<int>(KnownFields()));
+  }
+  const std::uint64_t minRecordBytes = kMinFieldBytes * static_cast<std::uint64_t>(perRow);
   // Room for as many records as the bytes left can hold, so a hostile count allocates nothing.
   ReserveRecords(static_cast<std::size_t>(std::min<std::uint64_t>(
       static_cast<std::uint64_t>(records), src.BytesLeft() / minRecordBytes)));
   for (std::int32_t i = 0; i < records; ++i) {
+    const std::uint64_t at = src.Position();
     // A count larger than the bytes left can hold is a truncated file: the read below fails.
-    if (src.BytesLeft() < minRecordBytes || !ReadRecord(src, schema_.fieldsPerRow)) {
-      QM_LOG_ERROR("Error reading Palm Desktop %s, current file position: %d", KindName(),
-                   static_cast<int>(src.Position()));
+    if (src.BytesLeft() < minRecordBytes || !ReadRecord(src, perRow)) {
+      QM_LOG_ERROR("Error reading Palm Desktop %s, current file position: %llu", KindName(),
+                   static_cast<unsigned long long>(src.Position()));
+      const std::string where = "byte " + PmCounted(at) + " of " + PmCounted(src.Size()) +
+                                ": record " + PmCounted(static_cast<std::uint64_t>(i) + 1) +
+                                " of " + PmCounted(static_cast<std::uint64_t>(records)) +
+                                " could not be read";
       if (layout.KeepsRecordsBeforeError()) {
         QM_LOG_INFO("Kept %d of %d records read before the error.", static_cast<int>(RecordCount()),
                     records);
+        report_.StopAt(where);
         return true;
       }
-      QM_LOG_ERROR("Palm Desktop %s records are not saved successfully.", KindName());
+      QM_LOG_ERROR("Palm Desktop %s records are not saved successfully (%s).", KindName(),
+                   where.c_str());
       return false;
     }
   }
@@ -349,6 +410,7 @@ bool PmDBUtil::SaveAs(const std::string& path) {
 bool PmDBUtil::Save(PmByteSink& sink) const {
   const PmFileLayout* shape = PmFileLayout::ForNumber(layout_);
   if (!shape) return false;
+  repeatWriter_.Reset();
   if (header_.hasMagic) {
     sink.WriteBytes(header_.magicPrefix.data(), header_.magicPrefix.size());
     sink.WriteBytes(kMagicText, kMagicTextBytes);
@@ -544,9 +606,9 @@ void PmDBUtil::WriteRealField(PmByteSink& sink, double value) {
   sink.WriteF64(value);
 }
 
-void PmDBUtil::WriteRepeatField(PmByteSink& sink, const PmRepeat& value) {
+void PmDBUtil::WriteRepeatField(PmByteSink& sink, const PmRepeat& value) const {
   sink.WriteU32(kPmRepeatRule);
-  PmWriteRepeat(sink, value);
+  repeatWriter_.Write(sink, value);
 }
 
 void PmDBUtil::WriteAnyField(PmByteSink& sink, const PmAnyField& field) const {

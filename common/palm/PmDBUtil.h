@@ -6,12 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "misc/CxLoadReport.h"
 #include "palm/PmByteSource.h"
 #include "palm/PmCategory.h"
 #include "palm/PmField.h"
 #include "palm/PmRepeat.h"
 
 class PmFileLayout;
+
+// A count with thousands separators, for messages to the person: "31,150".
+std::string PmCounted(std::uint64_t n);
 
 enum class PmDatabase : std::uint8_t { kAddress, kDate, kTodo, kMemo };
 
@@ -93,6 +97,8 @@ class PmDBUtil {
   bool CategoryText(std::int32_t id, std::string& out) const;
   const std::string& FileName() const { return currentFile_; }
   std::uint64_t CurrentPosition() const { return position_; }
+  // What the last load kept, where it stopped early and why it failed.
+  const CxLoadReport& Report() const { return report_; }
   // Layout-2 address books: whether the custom labels were found after the file name.
   bool AddressLabelsExpected() const { return addressLabels_; }
   virtual std::size_t RecordCount() const = 0;
@@ -111,7 +117,7 @@ class PmDBUtil {
   void WriteTextField(PmByteSink& sink, const std::string& text) const;
   static void WriteOpaqueField(PmByteSink& sink, std::uint16_t code, const PmOpaque& value);
   static void WriteRealField(PmByteSink& sink, double value);
-  static void WriteRepeatField(PmByteSink& sink, const PmRepeat& value);
+  void WriteRepeatField(PmByteSink& sink, const PmRepeat& value) const;
   void WriteAnyField(PmByteSink& sink, const PmAnyField& field) const;
 
   // Log names: "Contacts", "Calendar", "Tasks", "Memos"; "address book", "datebook", ...
@@ -134,6 +140,7 @@ class PmDBUtil {
 
  private:
   friend class PmFileLayout;
+  bool LoadTwice(PmByteSource& src);
   bool LoadOnce(PmByteSource& src);
   bool ReadMagicAndVersion(PmByteSource& src);
   bool ReadCategories(PmByteSource& src);
@@ -149,6 +156,8 @@ class PmDBUtil {
   PmSchema schema_;
   std::unique_ptr<PmCategoryMgr> categories_;
   PmRepeatReader repeats_;
+  // Class numbers run per file, so each Save starts a fresh writer.
+  mutable PmRepeatWriter repeatWriter_;
   // The integer before each text: Palm Desktop writes 1, converters 0; kept as the file has it.
   std::int32_t textTag_ = 1;
   bool addressLabels_ = true;
@@ -156,4 +165,5 @@ class PmDBUtil {
   bool textTagSeen_ = false;
   std::string currentFile_;
   std::uint64_t position_ = 0;
+  CxLoadReport report_;
 };

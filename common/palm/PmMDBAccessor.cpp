@@ -327,8 +327,13 @@ bool PmMDBAccessor::Open(PmDbKind kind, const std::string& path) {
     Close();
   }
   std::error_code ec;
-  if (path.empty() || !std::filesystem::is_regular_file(path, ec)) {
+  if (path.empty() || !std::filesystem::exists(path, ec)) {
     QM_LOG_ERROR("The file doesn't exist. Abort.");
+    return false;
+  }
+  // A FIFO or device would block the reader for ever.
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    QM_LOG_ERROR("%s is not a regular file. Abort.", path.c_str());
     return false;
   }
   QM_LOG_INFO("Connection String: Data Source=\"%s\"", path.c_str());

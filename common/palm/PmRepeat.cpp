@@ -1,5 +1,6 @@
 #include "palm/PmRepeat.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "misc/CxDebugUtil.h"
@@ -72,19 +73,24 @@ bool PmRepeatReader::Read(PmByteSource& src, PmRepeat& out) {
     std::string name(nameLength, '\0');
     if (!src.ReadBytes(name.data(), nameLength)) return false;
     classKind = KindOfClass(name);
-    if (classKind == 0 || map_.size() >= kMaxMapEntries) return false;
-    map_.push_back(classKind);
-  } else if (marker & kClassRefFlag) {
-    // Palm Desktop names each class once per file; later rules of that class only point back.
-    std::size_t number = static_cast<std::size_t>(marker & 0x7FFF);
-    if (number == 0 || number > map_.size() || map_[number - 1] == 0) return false;
-    classKind = map_[number - 1];
+    if (classKind == 0 || next_ >= kMaxMapCount) return false;
+    classes_.push_back({next_++, classKind});
   } else {
+    std::uint32_t tag =
+        marker == kBigObjectTag
+            ? src.ReadU32()
+            : (static_cast<std::uint32_t>(marker & kClassRefFlag) << 16) | (marker & 0x7FFFu);
     // A plain object reference would reuse an earlier rule; Palm Desktop never writes one.
-    return false;
+    if (src.Failed() || (tag & kBigClassFlag) == 0) return false;
+    // Palm Desktop names each class once per file; later rules of that class only point back.
+    const std::uint32_t number = tag & ~kBigClassFlag;
+    auto at = std::lower_bound(classes_.begin(), classes_.end(), number,
+                               [](const ClassEntry& e, std::uint32_t n) { return e.number < n; });
+    if (at == classes_.end() || at->number != number) return false;
+    classKind = at->kind;
   }
-  if (map_.size() >= kMaxMapEntries) return false;
-  map_.push_back(0);  // the rule object itself takes the next number
+  if (next_ >= kMaxMapCount) return false;
+  ++next_;  // the rule object itself takes the next number
 
   out.kind = src.ReadI32();
   out.interval = src.ReadI32();
@@ -94,23 +100,9 @@ bool PmRepeatReader::Read(PmByteSource& src, PmRepeat& out) {
   return ReadKindData(src, out);
 }
 
-void PmWriteRepeat(PmByteSink& sink, const PmRepeat& rule) {
-  std::size_t count = rule.exceptions.size() > PmRepeatReader::kMaxExceptions
-                          ? PmRepeatReader::kMaxExceptions
-                          : rule.exceptions.size();
-  sink.WriteU16(static_cast<std::uint16_t>(count));
-  for (std::size_t i = 0; i < count; ++i) sink.WriteI32(rule.exceptions[i]);
-  if (rule.kind == PmRepeat::kNone) {
-    sink.WriteU16(0);
-    return;
-  }
-  sink.WriteU16(PmRepeatReader::kNewClassTag);
-  const char* name = PmRepeatReader::ClassName(rule.kind);
-  if (!name) return;  // an unknown kind has no class to name; readers reject it
-  auto length = static_cast<std::uint16_t>(std::strlen(name));
-  sink.WriteU16(1);
-  sink.WriteU16(length);
-  sink.WriteBytes(name, length);
+namespace {
+
+void WriteRuleBody(PmByteSink& sink, const PmRepeat& rule) {
   sink.WriteI32(rule.kind);
   sink.WriteI32(rule.interval);
   sink.WriteI32(rule.endDate);
@@ -137,4 +129,58 @@ void PmWriteRepeat(PmByteSink& sink, const PmRepeat& rule) {
     default:
       break;
   }
+}
+
+// The exceptions, then whether a rule follows.
+bool WriteExceptions(PmByteSink& sink, const PmRepeat& rule) {
+  std::size_t count = std::min<std::size_t>(rule.exceptions.size(), PmRepeatReader::kMaxExceptions);
+  sink.WriteU16(static_cast<std::uint16_t>(count));
+  for (std::size_t i = 0; i < count; ++i) sink.WriteI32(rule.exceptions[i]);
+  if (rule.kind == PmRepeat::kNone) {
+    sink.WriteU16(0);
+    return false;
+  }
+  return true;
+}
+
+void WriteClassName(PmByteSink& sink, const char* name) {
+  auto length = static_cast<std::uint16_t>(std::strlen(name));
+  sink.WriteU16(PmRepeatReader::kNewClassTag);
+  sink.WriteU16(1);
+  sink.WriteU16(length);
+  sink.WriteBytes(name, length);
+}
+
+}  // namespace
+
+void PmRepeatWriter::Write(PmByteSink& sink, const PmRepeat& rule) {
+  if (!WriteExceptions(sink, rule)) return;
+  const char* name = PmRepeatReader::ClassName(rule.kind);
+  if (!name) {
+    sink.WriteU16(PmRepeatReader::kNewClassTag);  // an unknown kind has no class; readers reject it
+    return;
+  }
+  std::uint32_t& number = classNumber_[rule.kind];
+  if (number == 0) {
+    WriteClassName(sink, name);
+    number = next_++;
+  } else if (number < PmRepeatReader::kBigObjectTag) {
+    sink.WriteU16(static_cast<std::uint16_t>(PmRepeatReader::kClassRefFlag | number));
+  } else {
+    sink.WriteU16(PmRepeatReader::kBigObjectTag);
+    sink.WriteU32(PmRepeatReader::kBigClassFlag | number);
+  }
+  ++next_;
+  WriteRuleBody(sink, rule);
+}
+
+void PmWriteRepeat(PmByteSink& sink, const PmRepeat& rule) {
+  if (!WriteExceptions(sink, rule)) return;
+  const char* name = PmRepeatReader::ClassName(rule.kind);
+  if (!name) {
+    sink.WriteU16(PmRepeatReader::kNewClassTag);
+    return;
+  }
+  WriteClassName(sink, name);
+  WriteRuleBody(sink, rule);
 }

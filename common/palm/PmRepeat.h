@@ -35,13 +35,17 @@ struct PmRepeat {
 
 // The repeat field is a serialised object of a class library that names each class once per file
 // and refers back to it by number afterwards, so decoding needs the classes seen so far.
+// Numbers below 0x7FFF fit the 2-byte tag; larger ones follow the 0x7FFF tag in 4 bytes, with the
+// high bit set for a class.
 class PmRepeatReader {
  public:
   // Objects and classes share one numbering in the stream; it starts at 1.
   static constexpr std::uint16_t kNewClassTag = 0xFFFF;
   static constexpr std::uint16_t kClassRefFlag = 0x8000;
-  // A file holds a few thousand repeating records at most; the back-reference space is 15 bits.
-  static constexpr std::size_t kMaxMapEntries = 0x7FFE;
+  static constexpr std::uint16_t kBigObjectTag = 0x7FFF;
+  static constexpr std::uint32_t kBigClassFlag = 0x80000000;
+  // The archive format's own limit on stream numbers.
+  static constexpr std::uint32_t kMaxMapCount = 0x3FFFFFFE;
   // Longest class name is "CDateOfMonth"; a generous bound keeps corrupt lengths cheap.
   static constexpr std::uint16_t kMaxClassNameBytes = 64;
   // Palm Desktop keeps a handful of exceptions per event; bytes left bound the loop as well.
@@ -49,14 +53,34 @@ class PmRepeatReader {
 
   // Reads the field body (after its type code). False on malformed or truncated data.
   bool Read(PmByteSource& src, PmRepeat& out);
-  void Reset() { map_.clear(); }
+  void Reset() {
+    classes_.clear();
+    next_ = 1;
+  }
 
   static const char* ClassName(std::int32_t kind);  // nullptr for kinds outside 1 to 6
 
  private:
-  // One entry per stream number: the repeat kind of a class, or 0 for an object.
-  std::vector<std::int32_t> map_;
+  struct ClassEntry {
+    std::uint32_t number;
+    std::int32_t kind;
+  };
+  // Only classes need remembering (objects are never referred back to), in stream order.
+  std::vector<ClassEntry> classes_;
+  std::uint32_t next_ = 1;  // the number the next class or object takes
 };
 
-// Writes the field body with a full class name for every rule, which every reader accepts.
+// Writes rules as the class library does: the first rule of a class names it, later ones refer
+// back by number. One writer per file, as the numbering is per file.
+class PmRepeatWriter {
+ public:
+  void Write(PmByteSink& sink, const PmRepeat& rule);
+  void Reset() { *this = PmRepeatWriter{}; }
+
+ private:
+  std::uint32_t classNumber_[7] = {};  // by kind; 0 until the class is named
+  std::uint32_t next_ = 1;
+};
+
+// Writes one rule with a full class name, which every reader accepts on its own.
 void PmWriteRepeat(PmByteSink& sink, const PmRepeat& rule);

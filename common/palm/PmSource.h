@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "misc/CxDebugUtil.h"
+#include "misc/CxLoadReport.h"
 #include "misc/FixedText.h"
 #include "misc/NativeAttachment.h"
 #include "palm/PmCodePage.h"
@@ -63,16 +64,23 @@ class PmSource : protected PmSourceLoaders<Layout1, Layout2, Ex2Record> {
   using Loaders::SetEx2Factory;
 
   bool LoadByFile(const std::string& path) {
-    if (path.empty()) return false;
+    CxFirstError cause;
     Clear();
-    loaded_ = this->LoadFile(path, Derived::kTexts);
-    if (loaded_ == kPmLayoutFailed) return false;
-    Build();
-    return true;
+    if (path.empty()) QM_LOG_ERROR("No Palm Desktop file was given.");
+    loaded_ = path.empty() ? kPmLayoutFailed : this->LoadFile(path, Derived::kTexts);
+    if (loaded_ != kPmLayoutFailed) Build();
+    return FinishReport(loaded_ != kPmLayoutFailed, cause);
   }
+  // What the last load kept (records handed out), where it stopped early, or why it failed.
+  const CxLoadReport& Report() const { return report_; }
   int CheckFileType(const std::string& path) { return Loaders::CheckFile(path, Derived::kTexts); }
-  void SetCodePage(std::uint32_t codePage) { codePage_ = PmCodePage(codePage); }
+  // False for a code page that cannot be decoded; the texts would then read as Windows-1252.
+  bool SetCodePage(std::uint32_t codePage) {
+    codePage_ = PmCodePage(codePage);
+    return PmCodePage::Known(codePage);
+  }
   void Clear() {
+    report_.Reset();
     loaded_ = kPmLayoutNone;
     this->ClearLoaders();
     items_.Clear();
@@ -117,6 +125,27 @@ class PmSource : protected PmSourceLoaders<Layout1, Layout2, Ex2Record> {
     if (unplaced_ > 0) QM_LOG_ERROR(Derived::kUnplaced, unplaced_);
   }
 
+  // Ends a load: the report from the loader that read it, or the first error as the reason.
+  bool FinishReport(bool ok, const CxFirstError& cause) {
+    report_.Reset();
+    if (!ok) {
+      report_.reason =
+          cause.Text().empty() ? "the Palm Desktop data could not be read" : cause.Text();
+      return false;
+    }
+    report_.records = manager_.Count();
+    const CxLoadReport* loader = nullptr;
+    if (loaded_ == kPmLayout1) loader = &this->layout1_.Report();
+    if (loaded_ == kPmLayout2) loader = &this->layout2_.Report();
+    std::string where = loader && !loader->complete ? loader->stoppedAt : std::string();
+    if (unplaced_ > 0) {
+      where +=
+          (where.empty() ? "" : "; ") + std::to_string(unplaced_) + " records could not be kept";
+    }
+    if (!where.empty()) report_.StopAt(std::move(where));
+    return true;
+  }
+
   template <class Rec>
   static bool Takes(const Rec&) {
     return true;
@@ -129,6 +158,7 @@ class PmSource : protected PmSourceLoaders<Layout1, Layout2, Ex2Record> {
   std::size_t unplaced_ = 0;  // records the manager could not take, logged once per load
   CommonMgr manager_;
   PmCodePage codePage_;
+  CxLoadReport report_;
 
  private:
   Derived& Self() { return static_cast<Derived&>(*this); }
@@ -163,6 +193,21 @@ class PmGenerationSource : public PmSource<Derived, Layout1, Layout2, Ex2Record,
   int Generation() const { return generation_; }
 
   bool LoadByUser(std::int32_t userId) {
+    CxFirstError cause;
+    return this->FinishReport(LoadUser(userId), cause);
+  }
+
+  bool LoadByFolder(const std::string& userFolder) {
+    CxFirstError cause;
+    return this->FinishReport(LoadFolder(userFolder), cause);
+  }
+
+ protected:
+  PmGenerationSource(std::uint32_t version, PmOldVersions old)
+      : Source(version), generation_(PmLayoutForVersion(version, old)) {}
+
+ private:
+  bool LoadUser(std::int32_t userId) {
     this->Clear();
     QM_LOG_INFO(Derived::kUserTexts.byUser, userId);
     std::string folder;
@@ -171,7 +216,7 @@ class PmGenerationSource : public PmSource<Derived, Layout1, Layout2, Ex2Record,
       QM_LOG_ERROR("Unknown Palm Desktop version.");
     } else if (!GetUserDataFolder(userId, folder)) {
       QM_LOG_ERROR(Derived::kUserTexts.noFolder, userId);
-    } else if (LoadByFolder(folder)) {
+    } else if (LoadFolder(folder)) {
       return true;
     }
     QM_LOG_ERROR(Derived::kUserTexts.failed, userId);
@@ -179,7 +224,7 @@ class PmGenerationSource : public PmSource<Derived, Layout1, Layout2, Ex2Record,
     return false;
   }
 
-  bool LoadByFolder(const std::string& userFolder) {
+  bool LoadFolder(const std::string& userFolder) {
     this->Clear();
     if (generation_ == kPmLayoutNone || !this->LoadLayout(generation_, userFolder, true)) {
       this->loaded_ = kPmLayoutFailed;
@@ -190,10 +235,5 @@ class PmGenerationSource : public PmSource<Derived, Layout1, Layout2, Ex2Record,
     return true;
   }
 
- protected:
-  PmGenerationSource(std::uint32_t version, PmOldVersions old)
-      : Source(version), generation_(PmLayoutForVersion(version, old)) {}
-
- private:
   int generation_;
 };

@@ -89,6 +89,8 @@ class PmSourceLoaders {
         }
         break;
       case PmFileKind::kOther:
+        QM_LOG_ERROR("%s is not a Palm Desktop database: only .dat and .mdb files can be read.",
+                     path.c_str());
         break;
     }
     if (layout == kPmLayoutFailed) QM_LOG_ERROR(texts.fileFailed, path.c_str());

@@ -85,12 +85,29 @@ bool Plausible(const std::string& text, std::size_t max) {
   return true;
 }
 
+// A user folder must be one path component inside the Palm Desktop folder.
+bool OneComponent(const std::string& folder) {
+  return Plausible(folder, kMaxUserDirectory) && folder != "." && folder != "..";
+}
+
+// Texts that look like an entry's name and folder, whether or not the entry can be used: so
+// that a bad entry is recognised, and skipped, rather than taken for conduit settings.
+bool Printable(const std::string& text) {
+  return !text.empty() && text.size() <= 0xFFFF &&
+         std::none_of(text.begin(), text.end(),
+                      [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
+
+enum class Entry : std::uint8_t { kNone, kBad, kGood };
+
 // One user entry's leading fields; the rest (conduit settings) is not needed.
-bool ReadUser(Reader& r, PmUser& u) {
+Entry ReadUser(Reader& r, PmUser& u) {
   std::uint32_t id;
-  if (!r.U32(id) || !r.CString(u.UserName) || !r.CString(u.UserDirectory)) return false;
+  if (!r.U32(id) || !r.CString(u.UserName) || !r.CString(u.UserDirectory)) return Entry::kNone;
   u.UserID = static_cast<std::int32_t>(id);
-  return Plausible(u.UserName, kMaxPlausibleName) && Plausible(u.UserDirectory, kMaxUserDirectory);
+  if (!Printable(u.UserName) || !Printable(u.UserDirectory)) return Entry::kNone;
+  return Plausible(u.UserName, kMaxPlausibleName) && OneComponent(u.UserDirectory) ? Entry::kGood
+                                                                                   : Entry::kBad;
 }
 
 std::string Lower(std::string s) {
@@ -166,28 +183,35 @@ bool ParseUsersDat(std::span<const std::uint8_t> bytes, std::vector<PmUser>& use
     return false;
   // The class just read is number 1 of the archive; later users refer back to it.
   const std::uint16_t userTag = kClassTagBit | 1;
+  std::size_t skipped = 0;
   for (std::uint16_t i = 0; i < count; ++i) {
     PmUser u;
+    Entry entry = Entry::kNone;
     if (i == 0) {
-      if (!ReadUser(r, u)) return false;
+      entry = ReadUser(r, u);
+      if (entry == Entry::kNone) return false;
     } else {
       // The previous user's conduit settings are skipped by finding the next entry that reads
       // as a user; the scan is bounded by the file.
-      bool found = false;
-      for (std::size_t p = r.Pos(); !found && bytes.size() - p >= 2; ++p) {
+      for (std::size_t p = r.Pos(); entry == Entry::kNone && bytes.size() - p >= 2; ++p) {
         if ((bytes[p] | (bytes[p + 1] << 8)) != userTag) continue;
         Reader probe(bytes, p + 2);
-        if (ReadUser(probe, u)) {
-          r = probe;
-          found = true;
-        }
+        entry = ReadUser(probe, u);
+        if (entry != Entry::kNone) r = probe;
       }
-      if (!found) return false;
+      if (entry == Entry::kNone) return false;
+    }
+    // One bad entry costs only that user, not the whole list.
+    if (entry == Entry::kBad) {
+      ++skipped;
+      QM_LOG_ERROR("Palm Desktop user %u is skipped: its name or folder cannot be used.",
+                   static_cast<unsigned>(u.UserID));
+      continue;
     }
     u.UserName = std::string(Utf8Prefix(u.UserName, kMaxUserName));
     users.push_back(std::move(u));
   }
-  return true;
+  return skipped == 0;
 }
 
 PmUserLibrary::PmUserLibrary(std::string folder) : folder_(WithSeparator(std::move(folder))) {
@@ -363,7 +387,10 @@ bool GetUserDataFolder(std::int32_t userId, char* buffer, std::int16_t& size) {
   std::int16_t subSize = size;
   // An unknown user has no folder; the loaders report it with their own messages.
   if (lib->UmGetUserDirectory(userId, sub.data(), subSize) != 0) return false;
-  std::string folder = std::string(root.data()) + sub.data() + "/";
+  // The library's folder names come from a file; one that climbs out is no user folder.
+  if (!OneComponent(sub.data())) return false;
+  // Folders copied from Windows keep whatever case they had.
+  std::string folder = PmEntryNoCase(root.data(), sub.data()) + "/";
   if (folder.size() >= static_cast<std::size_t>(size)) return false;
   std::memcpy(buffer, folder.c_str(), folder.size() + 1);
   size = static_cast<std::int16_t>(folder.size());

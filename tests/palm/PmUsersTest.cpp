@@ -115,6 +115,33 @@ TEST(UsersDat, DamagedFilesNeverCrash) {
   }
 }
 
+// A bad entry anywhere costs that user only; the list says it is not whole.
+TEST(UsersDat, OneBadEntryCostsOnlyThatUser) {
+  const std::pair<std::string, std::string> bad[] = {
+      {"Ann/Bob", "AnnB"}, {std::string(5000, 'n'), "Long"}, {"Up", ".."}, {"Deep", "a/b"}};
+  for (const auto& [name, dir] : bad) {
+    for (int at = 0; at < 3; ++at) {
+      SCOPED_TRACE(dir + " at " + std::to_string(at));
+      UsersDatWriter w(3);
+      for (int i = 0; i < 3; ++i) {
+        const auto id = static_cast<std::uint32_t>(100 + i);
+        if (i == at) {
+          w.User(id, name, dir, i == 0);
+        } else {
+          w.User(id, "User " + std::to_string(i), "Dir" + std::to_string(i), i == 0);
+        }
+      }
+      std::vector<PmUser> users;
+      EXPECT_FALSE(ParseUsersDat(w.Span(), users));
+      ASSERT_EQ(users.size(), 2u);
+      for (const PmUser& u : users) {
+        EXPECT_NE(u.UserID, 100 + at);
+        EXPECT_EQ(u.UserDirectory, "Dir" + std::to_string(u.UserID - 100));
+      }
+    }
+  }
+}
+
 class RecordingPrompt : public UserPrompt {
  public:
   void ShowMessage(const std::string& caption, const std::string& text, Icon) override {
@@ -343,7 +370,10 @@ TEST_P(DumpByUserLayoutTest, VersionChoosesTheLoader) {
     EXPECT_EQ(byUser.status, 1);
     EXPECT_EQ(byUser.out, "");
     const std::string title = std::string(c.type) == "contacts" ? "Contacts" : "Calendar";
-    EXPECT_EQ(byUser.err, "Failed to load Palm Desktop " + title + " information.\n");
+    EXPECT_EQ(byUser.err.rfind("Failed to load Palm Desktop " + title + " information.\n", 0), 0u)
+        << byUser.err;
+    EXPECT_GT(byUser.err.size(),
+              ("Failed to load Palm Desktop " + title + " information.\n").size());
     return;
   }
   ASSERT_EQ(byUser.status, 0) << byUser.err;
@@ -386,11 +416,19 @@ TEST_F(DumpByUserTest, UnknownOrMalformedUserPrintsNoRecords) {
   std::filesystem::copy_file(Palm() + "LeeA/datebook/datebook.dat",
                              Palm() + "datebook/datebook.dat");
   // 777 is Bob, who is known but has no date book.
-  for (std::string id : {"556", "-555", "555x", "0x22B", "777"}) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"556", "Failed to get user database path by user ID.\n"},
+      {"-555", "Failed to get user database path by user ID.\n"},
+      {"555x", "not a user ID: 555x\n"},
+      {"0x22B", "not a user ID: 0x22B\n"},
+      {"777", "Failed to open file: " + Palm() + "StoneB/datebook/datebook.dat: No such file"}};
+  for (const auto& [id, reason] : cases) {
     Run r = Cli("dump palm calendar --user " + id);
     EXPECT_EQ(r.status, 1) << id;
     EXPECT_EQ(r.out, "") << id;
-    EXPECT_EQ(r.err, "Failed to load Palm Desktop Calendar information.\n") << id;
+    // The message, then the reason on the next line.
+    EXPECT_EQ(r.err.rfind("Failed to load Palm Desktop Calendar information.\n" + reason, 0), 0u)
+        << r.err;
   }
   EXPECT_NE(DebugLog().find("Failed to get user database path by user ID."), std::string::npos);
 }
@@ -416,6 +454,26 @@ TEST_F(DumpByUserTest, IdBeyond32BitsIsNotAnotherUser) {
   EXPECT_EQ(r.out, "");
 }
 
+// Folder names from Users.dat match the disk without regard to case, and never leave the Palm
+// Desktop folder.
+TEST_F(DumpByUserTest, UserFoldersStayInsideAndIgnoreCase) {
+  UsersDatWriter w(2);
+  w.User(kAnn, "Ann Lee", "leea", true).User(kBob, "Out", "..", false);
+  WriteFile(Palm() + "Users.dat", w.Bytes());
+  InstallPalmExe(PeFileContent(4, 1, 4, 0));
+  WriteDatabase("calendar", 2);
+  // What ".." would reach: the folder above the Palm Desktop folder.
+  std::filesystem::create_directories(Palm() + "../datebook");
+  std::filesystem::copy_file(Palm() + "LeeA/datebook/datebook.dat",
+                             Palm() + "../datebook/datebook.dat");
+  Run ann = Cli("dump palm calendar --user " + std::to_string(kAnn));
+  EXPECT_EQ(ann.status, 0) << ann.err;
+  EXPECT_FALSE(ann.out.empty());
+  Run out = Cli("dump palm calendar --user " + std::to_string(kBob));
+  EXPECT_EQ(out.status, 1);
+  EXPECT_EQ(out.out, "");
+}
+
 TEST_F(DumpByUserTest, NoPalmDesktopFolderFails) {
   WriteDatabase("calendar", 2);
   InstallPalmExe(PeFileContent(4, 1, 4, 0));
@@ -423,7 +481,9 @@ TEST_F(DumpByUserTest, NoPalmDesktopFolderFails) {
   Run r = Cli("dump palm calendar --user " + std::to_string(kAnn));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, "Failed to load Palm Desktop Calendar information.\n");
+  EXPECT_EQ(r.err,
+            "Failed to load Palm Desktop Calendar information.\n"
+            "Failed to get user database path by user ID.\n");
 }
 
 }  // namespace

@@ -28,7 +28,8 @@
 
 namespace {
 
-constexpr int kOk = 0, kFailed = 1, kBadInput = 2;
+// kPartial: the records were printed, but the file could be read only in part.
+constexpr int kOk = 0, kFailed = 1, kBadInput = 2, kPartial = 3;
 
 struct PalmArgs {
   std::string type;
@@ -175,16 +176,24 @@ template <class Info>
 int Run(Info& info, const PalmArgs& a, const char* title) {
   info.SetCodePage(a.codePage);
   bool ok = false;
+  std::string reason;
   if (!a.file.empty()) {
     ok = info.LoadByFile(a.file);
   } else {
     std::int32_t id = 0;
     // The user library answers for users only once discovery has loaded it.
     DiscoverPalmUsers();
-    ok = ParseUserId(a.user, id) && info.LoadByUser(id);
+    if (!ParseUserId(a.user, id)) {
+      reason = "not a user ID: " + a.user;
+    } else {
+      ok = info.LoadByUser(id);
+    }
   }
   if (!ok) {
-    std::fprintf(stderr, "Failed to load Palm Desktop %s information.\n", title);
+    if (reason.empty()) reason = info.Report().reason;
+    if (reason.empty()) reason = "no reason was given";
+    std::fprintf(stderr, "Failed to load Palm Desktop %s information.\n%s\n", title,
+                 reason.c_str());
     return kFailed;
   }
   LineWriter out;
@@ -195,6 +204,15 @@ int Run(Info& info, const PalmArgs& a, const char* title) {
   } else if (!WriteLines(info.Manager())) {
     std::fprintf(stderr, "quillmove-cli dump palm: could not write the records.\n");
     return kFailed;
+  }
+  const CxLoadReport& report = info.Report();
+  if (!report.complete) {
+    std::fflush(stdout);
+    std::fprintf(stderr,
+                 "quillmove-cli dump palm: warning: only part of the %s was read: %s records "
+                 "kept; stopped at %s\n",
+                 title, PmCounted(report.records).c_str(), report.stoppedAt.c_str());
+    return kPartial;
   }
   return kOk;
 }
@@ -234,7 +252,15 @@ int DumpPalmCommand(const std::vector<std::string>& args) {
     } else if (opt == "--user") {
       a.user = value;
     } else if (opt == "--code-page") {
-      a.codePage = static_cast<std::uint32_t>(std::strtoul(value.c_str(), nullptr, 10));
+      errno = 0;
+      char* end = nullptr;
+      unsigned long cp = std::strtoul(value.c_str(), &end, 10);
+      if (value.empty() || *end != 0 || errno != 0 || cp > UINT32_MAX ||
+          !PmCodePage::Known(static_cast<std::uint32_t>(cp))) {
+        std::fprintf(stderr, "quillmove-cli dump palm: unknown code page %s\n", value.c_str());
+        return kBadInput;
+      }
+      a.codePage = static_cast<std::uint32_t>(cp);
     } else {
       std::fprintf(stderr, "quillmove-cli dump palm: unknown option %s\n", opt.c_str());
       return kBadInput;
