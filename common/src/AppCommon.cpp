@@ -349,12 +349,6 @@ void AppEngine::Configure(int app, int type, CxConnector& connector) {
     o.userId = s.PDUserID;
     o.codePage =
         s.PDCodePage > 0 ? static_cast<std::uint32_t>(s.PDCodePage) : PmCodePage::kWindows1252;
-    // TODO(lead): the Palm sources' own known-code-page check, once they have one.
-    if (!PmCodePage(o.codePage).Supported()) {
-      Warn("Code page " + std::to_string(o.codePage) +
-           " is not known; Palm Desktop text is read as Windows-1252.");
-      o.codePage = PmCodePage::kWindows1252;
-    }
     if (auto* c = dynamic_cast<PalmContactsConnector*>(&connector)) c->Configure(o);
     if (auto* c = dynamic_cast<PalmCalendarConnector*>(&connector)) c->Configure(o);
     if (auto* c = dynamic_cast<PalmTasksConnector*>(&connector)) c->Configure(o);

@@ -16,7 +16,6 @@
 
 // The engine's connectors for the applications that have one today, each a thin adapter that
 // gives a Palm source or a Google connector the engine's interface.
-// TODO(lead): fold these into the sources and connectors once they report a CxLoadReport.
 
 // Plugs the Palm Desktop 6.x database loaders into the four Palm sources. Every program that
 // loads Palm data calls this one place; calling it again does nothing new.
@@ -50,7 +49,11 @@ class PalmSourceConnector final : public CxSource<Manager> {
 
   bool Load() override {
     report_.Reset();
-    info_->SetCodePage(options_.codePage);
+    if (!info_->SetCodePage(options_.codePage)) {
+      report_.reason = "Code page " + std::to_string(options_.codePage) +
+                       " is not one that Palm Desktop text can be read in.";
+      return false;
+    }
     bool ok = false;
     if (options_.byFile) {
       ok = info_->LoadByFile(options_.file);
@@ -59,19 +62,16 @@ class PalmSourceConnector final : public CxSource<Manager> {
       DiscoverPalmUsers();
       ok = info_->LoadByUser(options_.userId);
     }
-    // TODO(lead): take the count, the stopping point and the first cause from the source's
-    // Report() once the Palm sources keep one.
-    if (!ok) {
+    report_ = info_->Report();
+    if (!ok && report_.reason.empty()) {
       std::string where = options_.byFile
                               ? (options_.file.empty() ? std::string("no file is named")
                                                        : "the file " + options_.file)
                               : "the data of Palm Desktop user " + std::to_string(options_.userId);
       report_.reason = title_ + " could not be read from " + where + " (details in " +
                        CxDebugUtil::Instance().FilePath() + ").";
-      return false;
     }
-    report_.records = info_->Manager().Count();
-    return true;
+    return ok;
   }
 
   const CxLoadReport& Report() const override { return report_; }
