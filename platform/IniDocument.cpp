@@ -2,7 +2,12 @@
 
 #include "platform/AtomicFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 namespace platform {
 namespace {
@@ -25,14 +30,95 @@ bool EqualFold(std::string_view a, std::string_view b) {
   return true;
 }
 
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+// Links deeper than this are taken for a loop, as the kernel's own limit does.
+constexpr int kMaxLinkHops = 40;
+
+std::string ErrnoText(const std::string& what, const std::string& path) {
+  return what + " " + path + ": " + std::strerror(errno);
+}
+
+// A FIFO would block the open or the read for ever, a device may never end: only a regular
+// file is read. Missing (true, empty `out`) is not an error.
+bool ReadRegularFile(const std::string& path, std::string& out, bool& missing, std::string& error) {
+  out.clear();
+  missing = false;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    if (errno == ENOENT) {
+      missing = true;
+      return true;
+    }
+    error = ErrnoText("cannot look at", path);
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    error = path + " is not a regular file";
+    return false;
+  }
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    error = ErrnoText("cannot open", path);
+    return false;
+  }
+  // The name may have been swapped for something else since the look.
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    error = path + " is not a regular file";
+    return false;
+  }
+  out.reserve(static_cast<std::size_t>(st.st_size));
+  char buf[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      error = ErrnoText("cannot read", path);
+      ::close(fd);
+      out.clear();
+      return false;
+    }
+    if (n == 0) break;
+    out.append(buf, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return true;
+}
+
+// The file a chain of symbolic links finally names (the path itself when it is no link), so
+// that the atomic rename replaces the target and leaves the link in place. A dangling link
+// gives the missing target, which the write then creates.
+bool FinalTarget(const std::string& path, std::string& target, std::string& error) {
+  target = path;
+  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+    std::string link(4096, '\0');
+    ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+    if (n < 0 || static_cast<std::size_t>(n) >= link.size()) {
+      error = ErrnoText("cannot read the link", target);
+      return false;
+    }
+    link.resize(static_cast<std::size_t>(n));
+    if (link.empty() || link.front() != '/') {
+      auto slash = target.rfind('/');
+      link = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + link;
+    }
+    target = link;
+  }
+  error = "too many symbolic links from " + path;
+  return false;
+}
+
 }  // namespace
 
 bool IniDocument::Load(const std::string& path) {
   std::string text;
+  bool missing = false;
   lines_.clear();
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return true;
-  if (!ReadWholeFile(path, text)) return false;
+  bom_ = false;
+  error_.clear();
+  if (!ReadRegularFile(path, text, missing, error_)) return false;
   Parse(text);
   return true;
 }
@@ -40,6 +126,9 @@ bool IniDocument::Load(const std::string& path) {
 void IniDocument::Parse(std::string_view text) {
   lines_.clear();
   eol_ = "\n";
+  // Windows editors put a byte-order mark before "[VEGG]"; left in, it would hide the section.
+  bom_ = text.substr(0, kBom.size()) == kBom;
+  if (bom_) text.remove_prefix(kBom.size());
   if (auto nl = text.find('\n'); nl != std::string_view::npos && nl > 0 && text[nl - 1] == '\r')
     eol_ = "\r\n";
   std::size_t pos = 0;
@@ -69,7 +158,7 @@ void IniDocument::Parse(std::string_view text) {
 }
 
 std::string IniDocument::Serialize() const {
-  std::string out;
+  std::string out(bom_ ? kBom : std::string_view());
   for (const Line& l : lines_) {
     out += l.raw;
     out += eol_;
@@ -78,7 +167,12 @@ std::string IniDocument::Serialize() const {
 }
 
 bool IniDocument::Save(const std::string& path) const {
-  return WriteFileAtomically(path, Serialize(), 0600);
+  error_.clear();
+  std::string target;
+  if (!FinalTarget(path, target, error_)) return false;
+  if (WriteFileAtomically(target, Serialize(), 0600)) return true;
+  error_ = ErrnoText("cannot write", target);
+  return false;
 }
 
 std::size_t IniDocument::FindSection(std::string_view section) const {
