@@ -115,16 +115,15 @@ bool FinalTarget(const std::string& path, std::string& target, std::string& erro
 bool IniDocument::Load(const std::string& path) {
   std::string text;
   bool missing = false;
-  lines_.clear();
-  bom_ = false;
   error_.clear();
+  Parse({});
   if (!ReadRegularFile(path, text, missing, error_)) return false;
   Parse(text);
   return true;
 }
 
 void IniDocument::Parse(std::string_view text) {
-  lines_.clear();
+  sections_.assign(1, Section{});
   eol_ = "\n";
   // Windows editors put a byte-order mark before "[VEGG]"; left in, it would hide the section.
   bom_ = text.substr(0, kBom.size()) == kBom;
@@ -142,26 +141,37 @@ void IniDocument::Parse(std::string_view text) {
     std::string_view t = Trim(raw);
     if (!t.empty() && t.front() == '[') {
       auto close = t.find(']');
-      line.kind = Line::kSection;
-      line.name = std::string(
+      Section section;
+      section.hasHeader = true;
+      section.name = std::string(
           Trim(t.substr(1, close == std::string_view::npos ? t.size() - 1 : close - 1)));
-    } else if (!t.empty() && t.front() != ';') {
+      section.header = std::move(line.raw);
+      sections_.push_back(std::move(section));
+      continue;
+    }
+    if (!t.empty() && t.front() != ';') {
       auto eq = t.find('=');
       if (eq != std::string_view::npos) {
-        line.kind = Line::kKey;
+        line.isKey = true;
         line.name = std::string(Trim(t.substr(0, eq)));
         line.value = std::string(Trim(t.substr(eq + 1)));
       }
     }
-    lines_.push_back(std::move(line));
+    sections_.back().lines.push_back(std::move(line));
   }
 }
 
 std::string IniDocument::Serialize() const {
   std::string out(bom_ ? kBom : std::string_view());
-  for (const Line& l : lines_) {
-    out += l.raw;
-    out += eol_;
+  for (const Section& s : sections_) {
+    if (s.hasHeader) {
+      out += s.header;
+      out += eol_;
+    }
+    for (const Line& l : s.lines) {
+      out += l.raw;
+      out += eol_;
+    }
   }
   return out;
 }
@@ -176,17 +186,16 @@ bool IniDocument::Save(const std::string& path) const {
 }
 
 std::size_t IniDocument::FindSection(std::string_view section) const {
-  for (std::size_t i = 0; i < lines_.size(); ++i)
-    if (lines_[i].kind == Line::kSection && EqualFold(lines_[i].name, Trim(section))) return i;
+  for (std::size_t i = 0; i < sections_.size(); ++i)
+    if (sections_[i].hasHeader && EqualFold(sections_[i].name, Trim(section))) return i;
   return std::string::npos;
 }
 
 std::optional<std::string> IniDocument::Get(std::string_view section, std::string_view key) const {
   std::size_t s = FindSection(section);
   if (s == std::string::npos) return std::nullopt;
-  for (std::size_t i = s + 1; i < lines_.size() && lines_[i].kind != Line::kSection; ++i)
-    if (lines_[i].kind == Line::kKey && EqualFold(lines_[i].name, Trim(key)))
-      return lines_[i].value;
+  for (const Line& l : sections_[s].lines)
+    if (l.isKey && EqualFold(l.name, Trim(key))) return l.value;
   return std::nullopt;
 }
 
@@ -196,26 +205,35 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
   for (char& c : v)
     if (c == '\n' || c == '\r') c = ' ';
   std::string k(Trim(key));
-  Line line{Line::kKey, k, v, k + "=" + v};
+  Line line{true, k, v, k + "=" + v};
+  if (sections_.empty()) sections_.emplace_back();
   std::size_t s = FindSection(section);
   if (s == std::string::npos) {
-    if (!lines_.empty() && !Trim(lines_.back().raw).empty()) lines_.push_back(Line{});
-    std::string name(Trim(section));
-    lines_.push_back(Line{Line::kSection, name, {}, "[" + name + "]"});
-    lines_.push_back(std::move(line));
+    const Section& last = sections_.back();
+    const std::string* lastRaw = !last.lines.empty() ? &last.lines.back().raw
+                                 : last.hasHeader    ? &last.header
+                                                     : nullptr;
+    if (lastRaw && !Trim(*lastRaw).empty()) sections_.back().lines.emplace_back();
+    Section added;
+    added.hasHeader = true;
+    added.name = std::string(Trim(section));
+    added.header = "[" + added.name + "]";
+    added.lines.push_back(std::move(line));
+    sections_.push_back(std::move(added));
     return;
   }
-  std::size_t lastContent = s;
-  std::size_t i = s + 1;
-  for (; i < lines_.size() && lines_[i].kind != Line::kSection; ++i) {
-    if (lines_[i].kind == Line::kKey && EqualFold(lines_[i].name, k)) {
-      lines_[i].value = v;
-      lines_[i].raw = lines_[i].name + "=" + v;
+  // A new key goes after the section's last non-blank line, before the blank ones.
+  std::vector<Line>& lines = sections_[s].lines;
+  std::size_t insertAt = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].isKey && EqualFold(lines[i].name, k)) {
+      lines[i].value = v;
+      lines[i].raw = lines[i].name + "=" + v;
       return;
     }
-    if (!Trim(lines_[i].raw).empty()) lastContent = i;
+    if (!Trim(lines[i].raw).empty()) insertAt = i + 1;
   }
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(lastContent + 1), std::move(line));
+  lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), std::move(line));
 }
 
 }  // namespace platform

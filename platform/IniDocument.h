@@ -29,14 +29,22 @@ class IniDocument {
 
  private:
   struct Line {
-    enum Kind { kOther, kSection, kKey } kind = kOther;
-    std::string name;   // section or key, trimmed
+    bool isKey = false;
+    std::string name;   // key, trimmed
     std::string value;  // key value, trimmed
     std::string raw;    // as read, without line end
   };
-  std::size_t FindSection(std::string_view section) const;  // index of header or npos
+  // Lines grouped by section, so that adding a key moves only its own section's lines; the
+  // first holds whatever stands before the first header.
+  struct Section {
+    bool hasHeader = false;
+    std::string name;    // trimmed
+    std::string header;  // as read
+    std::vector<Line> lines;
+  };
+  std::size_t FindSection(std::string_view section) const;  // index or npos
 
-  std::vector<Line> lines_;
+  std::vector<Section> sections_;
   std::string eol_ = "\n";
   bool bom_ = false;
   mutable std::string error_;
