@@ -12,12 +12,16 @@ namespace platform {
 // wins, lines beginning with ';' are comments. Lines it does not change are kept as they were.
 class IniDocument {
  public:
-  // A missing file reads as an empty document (true); false only when it exists and cannot be read.
+  // A missing file reads as an empty document (true). False when it exists and cannot be read,
+  // or is not a regular file (a FIFO or a device would block or never end); Error() says why.
   bool Load(const std::string& path);
+  // A UTF-8 byte-order mark before the first line is accepted and written back.
   void Parse(std::string_view text);
   std::string Serialize() const;
-  // Replaces the file atomically, owner-only.
+  // Replaces the file atomically, owner-only. A symbolic link stays a link: its final target is
+  // replaced. False with Error() on failure, the previous file then being intact.
   bool Save(const std::string& path) const;
+  const std::string& Error() const { return error_; }
 
   std::optional<std::string> Get(std::string_view section, std::string_view key) const;
   // Adds the section and key when missing.
@@ -25,15 +29,25 @@ class IniDocument {
 
  private:
   struct Line {
-    enum Kind { kOther, kSection, kKey } kind = kOther;
-    std::string name;   // section or key, trimmed
+    bool isKey = false;
+    std::string name;   // key, trimmed
     std::string value;  // key value, trimmed
     std::string raw;    // as read, without line end
   };
-  std::size_t FindSection(std::string_view section) const;  // index of header or npos
+  // Lines grouped by section, so that adding a key moves only its own section's lines; the
+  // first holds whatever stands before the first header.
+  struct Section {
+    bool hasHeader = false;
+    std::string name;    // trimmed
+    std::string header;  // as read
+    std::vector<Line> lines;
+  };
+  std::size_t FindSection(std::string_view section) const;  // index or npos
 
-  std::vector<Line> lines_;
+  std::vector<Section> sections_;
   std::string eol_ = "\n";
+  bool bom_ = false;
+  mutable std::string error_;
 };
 
 }  // namespace platform

@@ -14,7 +14,7 @@
 // same, new or different. `Traits` gives the record type, its key and compare lists, how each
 // field code takes part in matching (Extract) and what UpdateAt copies (Update).
 //
-// Lookup gives exactly the answer of the described linear scan (LookupLinear, kept as the
+// Lookup gives exactly the answer of the reference linear scan (LookupLinear, kept as the
 // reference) from an index: records are grouped by key equality and, within a group, by compare
 // equality. The first member of the incoming record's compare class is the first "same"
 // counterpart the scan would meet; failing that, the group's last member is the scan's last
@@ -83,7 +83,7 @@ class CommMgr {
     return result;
   }
 
-  // The described scan, record by record; the reference the index is held to.
+  // The reference scan, record by record; what the index is held to.
   int LookupLinear(const Record* record, const Record** counterpart, std::int32_t* position) const {
     if (counterpart) *counterpart = nullptr;
     if (position) *position = 0;

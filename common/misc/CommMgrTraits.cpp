@@ -12,14 +12,6 @@ void Keep(FixedText<N>& stored, const FixedText<N>& incoming) {
   if (!incoming.empty()) stored = incoming;
 }
 
-void KeepAddress(CommonAddress& s, const CommonAddress& i) {
-  Keep(s.Street, i.Street);
-  Keep(s.City, i.City);
-  Keep(s.State, i.State);
-  Keep(s.PostalCode, i.PostalCode);
-  Keep(s.Country, i.Country);
-}
-
 struct RecurrenceKey {
   std::int32_t type, interval, mask, dayOfMonth, month, instance;
 };
@@ -27,90 +19,29 @@ struct RecurrenceKey {
 }  // namespace
 
 MatchValue ContactMatchTraits::Extract(const CommonContact& c, std::uint32_t code) {
-  switch (code) {
-    case kFieldBirthday:
-      return MatchValue::Bytes(c.Birthday);
-    case kFieldAnniversary:
-      return MatchValue::Bytes(c.Anniversary);
-    // These codes have no field of their own in the comparison.
-    case kFieldGender:
-    case kFieldChildrenNames:
-    case kFieldProfession:
-    case kFieldHobby:
-      return MatchValue::Ignore();
-    default:
-      break;
-  }
-  if (code >= kFieldMhsCommonName && code <= kFieldPrivate) return MatchValue::Ignore();
-  auto& mutableContact = const_cast<CommonContact&>(c);  // only read through the reference
-  ContactFieldRef ref = FieldByCode(mutableContact, code);
-  if (!ref.text.field) return MatchValue::Ignore();
+  const ContactFieldRow* row = FindContactRow(code);
+  if (!row || row->match == ContactMatch::Ignore) return MatchValue::Ignore();
+  // Only read through the reference.
+  ContactFieldRef ref = row->field(const_cast<CommonContact&>(c));
+  if (row->match == ContactMatch::Bytes) return MatchValue::Bytes(*ref.date);
   return MatchValue::LineBreak(ref.text.view());
 }
 
 void ContactMatchTraits::Update(CommonContact& s, const CommonContact& i) {
-  Keep(s.FirstName, i.FirstName);
-  Keep(s.LastName, i.LastName);
-  Keep(s.MiddleName, i.MiddleName);
-  Keep(s.Prefix, i.Prefix);
-  Keep(s.Suffix, i.Suffix);
-  Keep(s.NickName, i.NickName);
-  Keep(s.DisplayName, i.DisplayName);
-  s.Gender = i.Gender;
-  KeepAddress(s.WorkAddress, i.WorkAddress);
-  KeepAddress(s.HomeAddress, i.HomeAddress);
-  KeepAddress(s.OtherAddress, i.OtherAddress);
-  Keep(s.HomePhone, i.HomePhone);
-  Keep(s.WorkPhone, i.WorkPhone);
-  Keep(s.MobilePhone, i.MobilePhone);
-  Keep(s.PrimaryPhone, i.PrimaryPhone);
-  Keep(s.OtherPhone, i.OtherPhone);
-  Keep(s.CallbackPhone, i.CallbackPhone);
-  Keep(s.RadioPhone, i.RadioPhone);
-  Keep(s.CarPhone, i.CarPhone);
-  Keep(s.WorkPhone2, i.WorkPhone2);
-  Keep(s.HomePhone2, i.HomePhone2);
-  Keep(s.WorkFax, i.WorkFax);
-  Keep(s.HomeFax, i.HomeFax);
-  Keep(s.Pager, i.Pager);
-  Keep(s.Email1, i.Email1);
-  Keep(s.Email2, i.Email2);
-  Keep(s.Email3, i.Email3);
-  Keep(s.WorkHomePage, i.WorkHomePage);
-  Keep(s.PersonalHomePage, i.PersonalHomePage);
-  Keep(s.FtpSite, i.FtpSite);
-  Keep(s.Note, i.Note);
-  for (std::size_t k = 0; k < CommonContact::kCustomSlots; ++k) {
-    Keep(s.Custom[k], i.Custom[k]);
-    Keep(s.MappedCustom[k], i.MappedCustom[k]);
+  auto& incoming = const_cast<CommonContact&>(i);  // only read through the references
+  for (const ContactFieldRow& row : kContactFieldTable) {
+    if (row.update == ContactUpdate::Stay) continue;
+    ContactFieldRef to = row.field(s);
+    ContactFieldRef from = row.field(incoming);
+    if (to.text.field) {
+      if (row.update == ContactUpdate::Keep && !from.text.field->empty())
+        *to.text.field = *from.text.field;
+    } else if (to.number) {
+      *to.number = *from.number;
+    } else if (to.date) {
+      *to.date = *from.date;
+    }
   }
-  // The tenth label is left as it is.
-  for (std::size_t k = 0; k + 1 < CommonContact::kCustomSlots; ++k)
-    Keep(s.CustomLabel[k], i.CustomLabel[k]);
-  Keep(s.Company, i.Company);
-  Keep(s.JobTitle, i.JobTitle);
-  Keep(s.Department, i.Department);
-  Keep(s.Im1, i.Im1);
-  Keep(s.Im2, i.Im2);
-  Keep(s.ManagerName, i.ManagerName);
-  Keep(s.AssistantName, i.AssistantName);
-  Keep(s.AssistantPhone, i.AssistantPhone);
-  Keep(s.SpouseName, i.SpouseName);
-  Keep(s.ChildrenNames, i.ChildrenNames);
-  Keep(s.Profession, i.Profession);
-  Keep(s.Hobby, i.Hobby);
-  Keep(s.Account, i.Account);
-  s.Birthday = i.Birthday;
-  s.Anniversary = i.Anniversary;
-  Keep(s.Keyword, i.Keyword);
-  Keep(s.Language, i.Language);
-  Keep(s.Location, i.Location);
-  Keep(s.MhsCommonName, i.MhsCommonName);
-  Keep(s.CustomerId, i.CustomerId);
-  Keep(s.GovernmentId, i.GovernmentId);
-  Keep(s.OrganizationId, i.OrganizationId);
-  Keep(s.Category, i.Category);
-  s.Private = i.Private;
 }
 
 MatchValue EventMatchTraits::Extract(const CommonEvent& e, std::uint32_t code) {

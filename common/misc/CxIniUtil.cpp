@@ -23,7 +23,10 @@ std::string CxIniUtil::ReadText(std::string_view section, std::string_view key,
     v = batch_->Get(section, key);
   } else {
     platform::IniDocument doc;
-    if (doc.Load(path_)) v = doc.Get(section, key);
+    if (doc.Load(path_))
+      v = doc.Get(section, key);
+    else
+      error_ = doc.Error();
   }
   return v ? *v : std::string(defaultValue);
 }
@@ -67,9 +70,14 @@ bool CxIniUtil::WriteText(std::string_view section, std::string_view key, std::s
     return true;
   }
   platform::IniDocument doc;
-  if (!doc.Load(path_)) return false;
+  if (!doc.Load(path_)) {
+    error_ = doc.Error() + "; left as it is";
+    return false;
+  }
   doc.Set(section, key, value);
-  return doc.Save(path_);
+  if (doc.Save(path_)) return true;
+  error_ = doc.Error();
+  return false;
 }
 
 bool CxIniUtil::WriteInt(std::string_view section, std::string_view key, int value) {
@@ -80,14 +88,27 @@ bool CxIniUtil::WriteBool(std::string_view section, std::string_view key, bool v
   return WriteText(section, key, value ? "1" : "0");
 }
 
-void CxIniUtil::BeginBatch() {
+bool CxIniUtil::BeginBatch() {
   batch_ = std::make_unique<platform::IniDocument>();
-  if (!batch_->Load(path_)) batch_->Parse({});
+  batchUnread_ = !batch_->Load(path_);
+  if (!batchUnread_) return true;
+  error_ = batch_->Error();
+  batch_->Parse({});
+  return false;
 }
 
 bool CxIniUtil::Commit() {
   if (!batch_) return true;
-  bool ok = batch_->Save(path_);
-  batch_.reset();
+  bool ok = false;
+  if (batchUnread_)
+    error_ = error_ + "; left as it is";  // writing would drop every key we could not read
+  else if (!(ok = batch_->Save(path_)))
+    error_ = batch_->Error();
+  EndBatch();
   return ok;
+}
+
+void CxIniUtil::EndBatch() {
+  batch_.reset();
+  batchUnread_ = false;
 }

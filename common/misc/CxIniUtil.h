@@ -32,9 +32,16 @@ class CxIniUtil {
   bool WriteInt(std::string_view section, std::string_view key, int value);
   bool WriteBool(std::string_view section, std::string_view key, bool value);
 
-  // Writes from now on go to memory until Commit(), which saves them in one atomic replace.
-  void BeginBatch();
+  // Reads the file once; reads and writes from now on use that copy in memory until Commit(),
+  // which saves it in one atomic replace, or EndBatch(), which drops it. When the file exists
+  // but cannot be read, reads give their defaults, Commit() refuses to write over the file, and
+  // both return false with LastError().
+  bool BeginBatch();
   bool Commit();
+  void EndBatch();
+
+  // Why the last failed read or write failed.
+  const std::string& LastError() const { return error_; }
 
   // Parses the leading integer of a text the way ReadInt does.
   static int ParseLeadingInt(std::string_view text);
@@ -42,4 +49,6 @@ class CxIniUtil {
  private:
   std::string path_;
   std::unique_ptr<platform::IniDocument> batch_;
+  bool batchUnread_ = false;
+  mutable std::string error_;
 };

@@ -44,8 +44,8 @@ struct MatchValue {
   }
 };
 
-// The line-break tolerant comparison, walked as described: skip CR and LF in each text, compare
-// the next characters folded to upper case; equal only if both texts run out together.
+// The line-break tolerant comparison, walked as the reference does: skip CR and LF in each text,
+// compare the next characters folded to upper case; equal only if both texts run out together.
 bool LineBreakEqual(std::string_view a, std::string_view b);
 bool FoldEqual(std::string_view a, std::string_view b);
 bool MatchEqual(const MatchValue& a, const MatchValue& b);

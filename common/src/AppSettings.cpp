@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "misc/CxDebugUtil.h"
 #include "misc/Utf8.h"
 #include "platform/PlatformPaths.h"
 
@@ -260,8 +261,27 @@ std::string AppSettingsPath() {
   return ini.Path();
 }
 
-void LoadAppSettings(AppSettings& s, const CxIniUtil& ini) {
+namespace {
+
+// Why the process-wide load did not read the file; empty when it did.
+std::string& UnreadSettingsReason() {
+  static std::string reason;
+  return reason;
+}
+
+std::string CutNote(const std::string& key, std::size_t kept, std::size_t had) {
+  return key + ": kept " + std::to_string(kept) + " of " + std::to_string(had) + " bytes";
+}
+
+}  // namespace
+
+SettingsLoadResult LoadAppSettings(AppSettings& s, CxIniUtil& ini) {
+  SettingsLoadResult result;
   s = AppSettings();
+  if (!ini.BeginBatch()) {
+    result.read = false;
+    result.error = "cannot read the settings file: " + ini.LastError();
+  }
   for (const SettingKey& key : AppSettingKeys()) {
     switch (key.kind) {
       case SettingKey::kInt:
@@ -275,17 +295,31 @@ void LoadAppSettings(AppSettings& s, const CxIniUtil& ini) {
         TextFieldRef field = key.textField(s);
         field.Assign({});
         if (!key.readWithoutGate && !GateOpen(key, s)) break;
-        std::string stored(Utf8Prefix(ini.ReadText(kSettingsSection, key.name, key.defaultText),
-                                      key.storedCapacity - 1));
-        field.Assign(key.kind == SettingKey::kEncoded ? Base64Decode(stored) : stored);
+        std::string raw = ini.ReadText(kSettingsSection, key.name, key.defaultText);
+        std::string_view whole = Utf8Prefix(raw, raw.size());  // up to a NUL, as a C string
+        std::string_view stored = Utf8Prefix(whole, key.storedCapacity - 1);
+        if (stored.size() < whole.size())
+          result.cuts.push_back(CutNote(key.name, stored.size(), whole.size()));
+        std::string plain =
+            key.kind == SettingKey::kEncoded ? Base64Decode(stored) : std::string(stored);
+        field.Assign(plain);
+        if (field.view().size() < plain.size() && key.kind == SettingKey::kEncoded)
+          result.cuts.push_back(
+              CutNote(key.name + " (decoded)", field.view().size(), plain.size()));
         break;
       }
     }
   }
+  ini.EndBatch();
+  return result;
 }
 
-bool SaveAppSettings(AppSettings& s, CxIniUtil& ini) {
-  ini.BeginBatch();
+bool SaveAppSettings(AppSettings& s, CxIniUtil& ini, std::string* error) {
+  if (!ini.BeginBatch()) {
+    ini.EndBatch();
+    if (error) *error = "settings not saved: " + ini.LastError() + "; left as it is";
+    return false;
+  }
   for (const std::string& name : AppSettingSaveOrder()) {
     const SettingKey* key = FindKey(name);
     if (!key || key->neverWritten) continue;
@@ -309,19 +343,39 @@ bool SaveAppSettings(AppSettings& s, CxIniUtil& ini) {
       }
     }
   }
-  return ini.Commit();
+  if (ini.Commit()) return true;
+  if (error) *error = "settings not saved: " + ini.LastError();
+  return false;
 }
 
-void LoadAppSettings() {
+SettingsLoadResult LoadAppSettings() {
   CxIniUtil ini("", "korvane.ini");
   ini.SetPath(AppSettingsPath());
-  LoadAppSettings(TheAppSettings(), ini);
+  SettingsLoadResult result = LoadAppSettings(TheAppSettings(), ini);
+  UnreadSettingsReason() = result.read ? std::string() : result.error;
+  return result;
 }
 
-bool SaveAppSettings() {
+bool SaveAppSettings(std::string* error) {
+  if (!UnreadSettingsReason().empty()) {
+    if (error)
+      *error = "settings not saved, the file was not read at start (" + UnreadSettingsReason() +
+               "); left as it is";
+    QM_LOG_ERROR("%s", error ? error->c_str() : UnreadSettingsReason().c_str());
+    return false;
+  }
   CxIniUtil ini("", "korvane.ini");
   ini.SetPath(AppSettingsPath());
-  return SaveAppSettings(TheAppSettings(), ini);
+  std::string why;
+  if (SaveAppSettings(TheAppSettings(), ini, &why)) return true;
+  QM_LOG_ERROR("%s", why.c_str());
+  if (error) *error = why;
+  return false;
+}
+
+void ReportSettingsLoad(const SettingsLoadResult& result) {
+  if (!result.read) QM_LOG_ERROR("%s; the defaults are in use", result.error.c_str());
+  for (const std::string& cut : result.cuts) QM_LOG_INFO("settings value cut: %s", cut.c_str());
 }
 
 namespace {

@@ -132,11 +132,29 @@ bool GetAppDataFolder(char* buffer, std::size_t capacity);
 // "VEGG.ini" in the data folder, or "korvane.ini" beside the program when there is none.
 std::string AppSettingsPath();
 
-void LoadAppSettings(AppSettings& settings, const CxIniUtil& ini);
-bool SaveAppSettings(AppSettings& settings, CxIniUtil& ini);
-// The same for the process-wide record and file.
-void LoadAppSettings();
-bool SaveAppSettings();
+// What a load found beside the values.
+struct SettingsLoadResult {
+  // False when the file exists but could not be read (or is no regular file): the record then
+  // holds the defaults and the file must not be saved over.
+  bool read = true;
+  std::string error;
+  // One line per value cut to its field, "KEY: kept N of M bytes".
+  std::vector<std::string> cuts;
+};
+
+// Reads the file once and takes every key from that copy.
+SettingsLoadResult LoadAppSettings(AppSettings& settings, CxIniUtil& ini);
+// Reads the file once more (keys we do not own stay), sets every key and replaces the file
+// once. False, with the reason in `error`, when the file cannot be read or written; the file
+// on disk is then left as it was.
+bool SaveAppSettings(AppSettings& settings, CxIniUtil& ini, std::string* error = nullptr);
+// The same for the process-wide record and file. A save after a load that could not read the
+// file refuses, so that the defaults never replace settings the person still has.
+SettingsLoadResult LoadAppSettings();
+bool SaveAppSettings(std::string* error = nullptr);
+// Writes a load's failure (as an error) and its cuts (as information) to the debug log; called
+// once the log is configured from the loaded settings.
+void ReportSettingsLoad(const SettingsLoadResult& result);
 
 std::string Base64Encode(std::string_view bytes);
 // Stops at the first '=' or at the first group holding a character outside the alphabet.

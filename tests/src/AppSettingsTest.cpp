@@ -1,6 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <future>
+#include <map>
+#include <random>
 
 #include "TestUtil.h"
 #include "src/AppSettings.h"
@@ -10,10 +19,11 @@ namespace {
 class SettingsTest : public ::testing::Test {
  protected:
   std::string Path() const { return dir_.file("VEGG.ini"); }
-  AppSettings Load() {
+  AppSettings Load(SettingsLoadResult* result = nullptr) {
     AppSettings s;
     CxIniUtil ini(dir_.folder(), "VEGG.ini");
-    LoadAppSettings(s, ini);
+    SettingsLoadResult r = LoadAppSettings(s, ini);
+    if (result) *result = r;
     return s;
   }
   void Save(AppSettings& s) {
@@ -100,6 +110,149 @@ TEST_F(SettingsTest, HandEditedValues) {
   std::string file = ReadFile(Path());
   EXPECT_NE(file.find("DNHostName=crm.example"), std::string::npos);  // never written, kept
   EXPECT_NE(file.find("ACTUserName=\n"), std::string::npos);
+}
+
+// A reader that blocks on a FIFO is let go by opening the other end, so a fault fails the test
+// instead of hanging it.
+template <class F>
+auto WithinSeconds(const std::string& fifo, F&& f) {
+  auto job = std::async(std::launch::async, std::forward<F>(f));
+  if (job.wait_for(std::chrono::seconds(5)) == std::future_status::timeout) {
+    ADD_FAILURE() << "blocked on " << fifo;
+    int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (fd >= 0) ::close(fd);
+  }
+  return job.get();
+}
+
+TEST_F(SettingsTest, UnreadableFileIsNeverReplacedByDefaults) {
+  struct Case {
+    const char* what;
+    std::function<void(const std::string&)> make;
+    const char* reason;
+  } cases[] = {
+      {"fifo", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); },
+       "not a regular file"},
+      {"folder", [](const std::string& p) { std::filesystem::create_directory(p); },
+       "not a regular file"},
+      {"no permission",
+       [](const std::string& p) {
+         WriteFile(p, "[VEGG]\nSourceApp=5\n");
+         ::chmod(p.c_str(), 0);
+       },
+       "Permission denied"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (std::string(c.what) == "no permission" && ::geteuid() == 0) continue;  // root reads all
+    std::filesystem::remove_all(Path());
+    c.make(Path());
+    struct stat before {};
+    ASSERT_EQ(::lstat(Path().c_str(), &before), 0);
+    SettingsLoadResult r;
+    AppSettings s = WithinSeconds(Path(), [&] { return Load(&r); });
+    EXPECT_FALSE(r.read);
+    EXPECT_NE(r.error.find(c.reason), std::string::npos) << r.error;
+    EXPECT_EQ(s.LogLevel, 3);  // the run goes on with the defaults
+    std::string why;
+    bool saved = WithinSeconds(Path(), [&] {
+      CxIniUtil ini(dir_.folder(), "VEGG.ini");
+      return SaveAppSettings(s, ini, &why);
+    });
+    EXPECT_FALSE(saved);
+    EXPECT_NE(why.find(c.reason), std::string::npos) << why;
+    struct stat after {};
+    ASSERT_EQ(::lstat(Path().c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+  }
+}
+
+TEST_F(SettingsTest, ByteOrderMarkIsReadAndKept) {
+  WriteFile(Path(), "\xEF\xBB\xBF[VEGG]\r\nSourceApp=5\r\n[Path]\r\nPDPath=/p\r\n");
+  AppSettings s = Load();
+  EXPECT_EQ(s.SourceApp, 5);
+  Save(s);
+  std::string file = ReadFile(Path());
+  EXPECT_EQ(file.rfind("\xEF\xBB\xBF[VEGG]\r\nSourceApp=5\r\n", 0), 0u);
+  EXPECT_EQ(file.find("[VEGG]"), file.rfind("[VEGG]"));  // one section, not a second
+  EXPECT_NE(file.find("[Path]\r\nPDPath=/p\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsTest, SymbolicLinkStaysALink) {
+  std::filesystem::create_directories(dir_.file("real"));
+  WriteFile(dir_.file("real/settings.ini"), "[VEGG]\nSourceApp=4\n");
+  std::filesystem::create_symlink("real/settings.ini", dir_.file("hop"));
+  std::filesystem::create_symlink("hop", Path());  // a chain, relative at each step
+  AppSettings s = Load();
+  EXPECT_EQ(s.SourceApp, 4);
+  s.SourceApp = 5;
+  Save(s);
+  EXPECT_TRUE(std::filesystem::is_symlink(Path()));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir_.file("hop")));
+  EXPECT_EQ(Load().SourceApp, 5);
+  EXPECT_NE(ReadFile(dir_.file("real/settings.ini")).find("SourceApp=5\n"), std::string::npos);
+  // A dangling link makes its target.
+  std::filesystem::remove(dir_.file("real/settings.ini"));
+  Save(s);
+  EXPECT_TRUE(std::filesystem::is_symlink(Path()));
+  EXPECT_EQ(Load().SourceApp, 5);
+}
+
+bool ValidUtf8(std::string_view t) {
+  for (std::size_t i = 0; i < t.size();) {
+    auto c = static_cast<unsigned char>(t[i]);
+    std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    if (n == 0 || i + n > t.size()) return false;
+    for (std::size_t k = 1; k < n; ++k)
+      if ((static_cast<unsigned char>(t[i + k]) & 0xC0) != 0x80) return false;
+    i += n;
+  }
+  return true;
+}
+
+// Every text key, filled with random text of 1- to 4-byte characters of every byte length from
+// a few below its limit to a few above: what is kept is whole UTF-8, a prefix of what was
+// written, within the limit, and each cut is reported.
+TEST_F(SettingsTest, CutsEndOnAWholeCharacterAndAreReported) {
+  const char* pieces[] = {"a", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"};
+  std::mt19937 rng(14);
+  std::vector<const SettingKey*> texts;
+  for (const SettingKey& k : AppSettingKeys())
+    if (k.kind == SettingKey::kText || k.kind == SettingKey::kEncoded) texts.push_back(&k);
+  AppSettings probe;
+  for (int delta = -4; delta <= 4; ++delta) {
+    std::string file = "[VEGG]\n";
+    for (const SettingKey& k : AppSettingKeys())
+      if (k.kind == SettingKey::kBool) file += k.name + "=1\n";  // every gate open
+    std::map<std::string, std::string> written;
+    for (const SettingKey* k : texts) {
+      std::size_t limit =
+          k->kind == SettingKey::kEncoded ? k->textField(probe).width - 1 : k->storedCapacity - 1;
+      std::string text;
+      while (text.size() < limit + static_cast<std::size_t>(delta + 4) - 4)
+        text += pieces[rng() % 4];
+      written[k->name] = text;
+      file += k->name + "=" + (k->kind == SettingKey::kEncoded ? Base64Encode(text) : text) + "\n";
+    }
+    WriteFile(Path(), file);
+    SettingsLoadResult r;
+    AppSettings s = Load(&r);
+    for (const SettingKey* k : texts) {
+      SCOPED_TRACE(k->name + " delta " + std::to_string(delta));
+      std::string_view kept = k->textField(s).view();
+      const std::string& in = written[k->name];
+      EXPECT_TRUE(ValidUtf8(kept));
+      EXPECT_EQ(in.compare(0, kept.size(), kept), 0);
+      EXPECT_LE(kept.size(), k->textField(s).width - 1);
+      EXPECT_GT(kept.size() + 4, std::min(in.size(), k->textField(s).width - 1));
+      bool cut = kept.size() < in.size();
+      bool reported = std::any_of(r.cuts.begin(), r.cuts.end(), [&](const std::string& c) {
+        return c.rfind(k->name + ":", 0) == 0 || c.rfind(k->name + " (decoded):", 0) == 0;
+      });
+      EXPECT_EQ(cut, reported);
+    }
+  }
 }
 
 TEST(Base64, KnownVectorsAndRoundTrip) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -98,6 +99,22 @@ TEST(Cli, SettingsPrintsAndSavesBack) {
   std::string saved = ReadFile(ini);
   EXPECT_NE(saved.find("GGPassword=c2VjcmV0"), std::string::npos);
   EXPECT_NE(saved.find("OLCustomLabel9=Custom 9"), std::string::npos);
+}
+
+TEST(Cli, SettingsRefusesAFileItCannotRead) {
+  TempDir dir;
+  ScopedEnv env("XDG_DATA_HOME", dir.path());
+  std::string folder = dir.path() + "/korvane/VEGG/";
+  std::filesystem::create_directories(folder);
+  ASSERT_EQ(::mkfifo((folder + "VEGG.ini").c_str(), 0600), 0);
+  // A read that blocks on the FIFO is ended by the time limit and fails the test.
+  CliRun r = RunCommand("timeout 20 " + std::string(QM_BIN_DIR) + "/quillmove-cli settings",
+                        dir.file("err"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("not a regular file"), std::string::npos) << r.err;
+  EXPECT_TRUE(std::filesystem::is_fifo(folder + "VEGG.ini"));
+  EXPECT_NE(ReadFile(folder + "appdebug.log").find("not a regular file"), std::string::npos);
 }
 
 }  // namespace
