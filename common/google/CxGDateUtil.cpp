@@ -2,8 +2,6 @@
 
 #include <unistd.h>
 
-#include "google/CxGFileSwap.h"
-
 namespace {
 
 // ChangeState of an event the helper is to send; loaded events are marked 1.
@@ -24,15 +22,15 @@ CxGDateUtil::~CxGDateUtil() {
   CxGDateUtil::Unload();
 }
 
-void CxGDateUtil::FillOwnParams(CxGAppParamParser& p) const {
+void CxGDateUtil::FillOwnParams(CxHelperParamParser& p) const {
   p.SetText(kGParamCalendar1, "");
   p.SetText(kGParamCalendar2, calendarParam_);
   p.SetText(kGParamCalendarFile, calendarFileName_);
 }
 
-const HelperTexts& CxGDateUtil::Texts() const {
+const HelperTexts* CxGDateUtil::Texts() const {
   static const HelperTexts t{"Calendar events", "event", "Calendar"};
-  return t;
+  return &t;
 }
 
 bool CxGDateUtil::Load() {
@@ -79,19 +77,15 @@ bool CxGDateUtil::Submit() {
 }
 
 bool CxGDateUtil::ReadEventsFile(std::string_view path) {
-  CxGFileSwap swap(folder_, dataFileName_, path);
-  return ReadDataFile();
+  return ReadDataFile(path);
 }
 
 bool CxGDateUtil::WriteEventsFile(std::string_view path) {
-  CxGFileSwap swap(folder_, dataFileName_, path);
-  return WriteDataFile();
+  return WriteDataFile(path);
 }
 
 std::string CxGDateUtil::CalendarsPath(std::string_view path) const {
-  if (path.empty()) return folder_ + calendarFileName_;
-  if (path.front() == '/') return std::string(path);
-  return folder_ + std::string(path);
+  return FilePath(path.empty() ? std::string_view(calendarFileName_) : path);
 }
 
 void CxGDateUtil::DeleteCalendarsFile() const {

@@ -2,7 +2,7 @@
 
 #include "HelperTestUtil.h"
 #include "google/CxGAppBaseUtil.h"
-#include "google/CxHelperDataUtil.h"
+#include "helper/CxHelperDataUtil.h"
 #include "misc/CommNoteMgr.h"
 
 namespace {
@@ -38,9 +38,9 @@ class FakeNoteUtil : public CxHelperDataUtil<CxGAppBaseUtil, FakeNote, CommNoteM
   using CxHelperDataUtil::ReadDataFile;
 
  protected:
-  const HelperTexts& Texts() const override {
+  const HelperTexts* Texts() const override {
     static const HelperTexts t{"Fake Notes", "Note", "Notes"};
-    return t;
+    return &t;
   }
   std::uint32_t SourceTypeCode() const override { return kSourceGoogle; }
   bool ReadRecord(CxFile& f, FakeNote& n) override {

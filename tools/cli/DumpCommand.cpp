@@ -147,10 +147,10 @@ int DumpGoogle(const DumpArgs& a) {
         [](CxGDateUtil& u, const std::string& p) { return u.ReadEventsFile(p); });
   if (a.type == "tasks")
     return DumpGoogleWith<CxGTaskUtil>(
-        a, "Google Tasks", [](CxGTaskUtil& u, const std::string& p) { return u.ReadFile(p); });
+        a, "Google Tasks", [](CxGTaskUtil& u, const std::string& p) { return u.ReadDataFile(p); });
   if (a.type == "notes")
     return DumpGoogleWith<CxGNoteUtil>(
-        a, "Google Notes", [](CxGNoteUtil& u, const std::string& p) { return u.ReadFile(p); });
+        a, "Google Notes", [](CxGNoteUtil& u, const std::string& p) { return u.ReadDataFile(p); });
   std::fprintf(stderr, "quillmove-cli dump google: unknown record type %s\n", a.type.c_str());
   return kBadInput;
 }

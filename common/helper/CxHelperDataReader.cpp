@@ -1,4 +1,4 @@
-#include "google/CxGAppDataReader.h"
+#include "helper/CxHelperDataReader.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -138,33 +138,33 @@ class SpawnAttributes {
 
 }  // namespace
 
-CxGAppDataReader::CxGAppDataReader() : helperFolder_(platform::ExecutableFolder()) {}
+CxHelperDataReader::CxHelperDataReader() : helperFolder_(platform::ExecutableFolder()) {}
 
-CxGAppDataReader::~CxGAppDataReader() {
+CxHelperDataReader::~CxHelperDataReader() {
   Release();
   ReapAbandoned();
   if (!paramFileName_.empty()) ::unlink((folder_ + paramFileName_).c_str());
   if (!dataFileName_.empty()) ::unlink((folder_ + dataFileName_).c_str());
 }
 
-void CxGAppDataReader::SetHelperFolder(std::string_view folder) {
+void CxHelperDataReader::SetHelperFolder(std::string_view folder) {
   helperFolder_ = std::string(folder);
   if (!helperFolder_.empty() && helperFolder_.back() != '/') helperFolder_ += '/';
 }
 
-void CxGAppDataReader::Release() {
+void CxHelperDataReader::Release() {
   if (pid_ > 0) Abandon(pid_);
   pid_ = -1;
 }
 
-std::string CxGAppDataReader::ResolveProgram() const {
+std::string CxHelperDataReader::ResolveProgram() const {
   std::string path = helperFolder_ + program_;
   if (IsExecutableFile(path) || !EndsWithExe(program_)) return path;
   std::string bare = path.substr(0, path.size() - 4);
   return IsExecutableFile(bare) ? bare : path;
 }
 
-HelperRunResult CxGAppDataReader::Run() {
+HelperRunResult CxHelperDataReader::Run() {
   Release();
   ReapAbandoned();
 

@@ -1,4 +1,4 @@
-#include "google/CxHelperBaseUtil.h"
+#include "helper/CxHelperBaseUtil.h"
 
 #include <unistd.h>
 
@@ -38,6 +38,12 @@ void CxHelperBaseUtil::SetFolder(std::string_view folder) {
   if (!folder_.empty() && folder_.back() != '/') folder_ += '/';
 }
 
+std::string CxHelperBaseUtil::FilePath(std::string_view name) const {
+  if (name.empty()) return DataFilePath();
+  if (name.front() == '/') return std::string(name);
+  return folder_ + std::string(name);
+}
+
 void CxHelperBaseUtil::SetError(std::string_view text) {
   errorText_ = std::string(Utf8Prefix(text, kMaxErrorTextBytes));
   hasError_ = true;
@@ -52,7 +58,7 @@ bool CxHelperBaseUtil::RunHelper(int operation) {
   // An error file left from an earlier run would be taken for this run's.
   if (!errorFileName_.empty()) ::unlink(errorPath.c_str());
 
-  CxGAppParamParser params;
+  CxHelperParamParser params;
   FillParams(params);
   if (!params.Write(paramPath)) {
     // A stale parameter file might name another operation: never start the helper on it.

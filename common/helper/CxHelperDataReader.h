@@ -19,17 +19,17 @@ enum class HelperRunResult {
 // Starts one helper program with the parameter file as its only argument and waits for it.
 // No shell is involved: the program and the argument travel as they are, whatever they contain.
 // The same runner serves every helper-based connector.
-class CxGAppDataReader {
+class CxHelperDataReader {
  public:
   static constexpr std::chrono::milliseconds kWaitLimit{30 * 60 * 1000};
 
-  CxGAppDataReader();
-  CxGAppDataReader(const CxGAppDataReader&) = delete;
-  CxGAppDataReader& operator=(const CxGAppDataReader&) = delete;
+  CxHelperDataReader();
+  CxHelperDataReader(const CxHelperDataReader&) = delete;
+  CxHelperDataReader& operator=(const CxHelperDataReader&) = delete;
   // Deletes the parameter and data files of the last run.
-  ~CxGAppDataReader();
+  ~CxHelperDataReader();
 
-  // A bare program name such as "GAddrUtil.exe", looked for in the helper folder only.
+  // A bare program name such as "AddrUtil.exe", looked for in the helper folder only.
   void SetProgram(std::string_view name) { program_ = std::string(name); }
   // The working folder; the parameter file path is this folder followed directly by its name.
   void SetFolder(std::string_view folder) { folder_ = std::string(folder); }

@@ -6,18 +6,12 @@
 #include <variant>
 #include <vector>
 
-// Variant type codes of the parameter file entries.
-enum ParamType : std::int32_t {
-  kParamInt32 = 3,
-  kParamNumber = 5,  // held as a double, written as its integer part
-  kParamText = 8,
-  kParamBool = 11,
-};
+#include "helper/HelperCodes.h"
 
 // The parameter set handed to a helper program: an ordered list of typed entries, written as
 // an int32 count followed by key, type and value of each entry in the order first set.
 // The same file format serves every helper-based connector.
-class CxGAppParamParser {
+class CxHelperParamParser {
  public:
   // Helpers read texts into 1,024-byte buffers.
   static constexpr std::size_t kMaxTextBytes = 1023;
