@@ -35,20 +35,27 @@ const HelperTexts* CxGDateUtil::Texts() const {
 
 bool CxGDateUtil::Load() {
   Unload();
+  report_.Reset();
   QM_LOG_INFO("Start loading Google Calendar.");
-  // A helper that fails must not leave an earlier run's events to be taken for its own.
-  ::unlink(DataFilePath().c_str());
-  if (!RunHelper(kHelperLoad)) return false;
-  if (!ReadEventsFile()) {
+  platform::DataFolderLock lock;
+  bool ok = HoldFolder(lock);
+  if (ok) {
+    // A helper that fails must not leave an earlier run's events to be taken for its own.
+    ::unlink(DataFilePath().c_str());
+    ok = RunHelper(kHelperLoad);
+  }
+  if (ok && !ReadEventsFile()) {
     QM_LOG_ERROR("Failed to load Calendar events information from file.");
-    return false;
+    ok = false;
   }
-  if (!ReadCalendarsFile()) {
+  if (ok && !ReadCalendarsFile()) {
     QM_LOG_ERROR("Failed to load Calendar definition information from file.");
-    return false;
+    report_.reason = "The calendar file " + CalendarsPath({}) + " cannot be read.";
+    ok = false;
   }
-  QM_LOG_INFO("Load Google Calendar successfully.");
-  return true;
+  FinishReport(ok);
+  if (ok) QM_LOG_INFO("Load Google Calendar successfully.");
+  return ok;
 }
 
 void CxGDateUtil::Unload() {
@@ -62,6 +69,8 @@ void CxGDateUtil::Unload() {
 
 bool CxGDateUtil::Submit() {
   if (!Changed()) return true;
+  platform::DataFolderLock lock;
+  if (!HoldFolder(lock)) return false;
   if (!WriteEventsFile()) {
     QM_LOG_ERROR("Failed to save Calendar records information to temperary file.");
     return false;
@@ -125,17 +134,18 @@ bool CxGDateUtil::WriteCalendarsFile(std::string_view name) {
   std::string path = CalendarsPath(name);
   QM_LOG_INFO("Start saving Calendar definition information to file: %s", path.c_str());
   CxFile file;
-  if (!file.Open(path, "wb", /*ownerOnly=*/true)) {
-    QM_LOG_ERROR("Failed to open file: %s", path.c_str());
+  if (!file.Replace(path)) {
+    QM_LOG_ERROR("Failed to open file: %s (%s)", path.c_str(), file.ErrorText().c_str());
+    SetError("The calendar file " + path + " cannot be written: " + file.ErrorText() + ".");
     return false;
   }
   file.WriteInt32(static_cast<std::int32_t>(calendars_.size()));
   for (const GoogleCalendar& cal : calendars_) WriteGoogleCalendar(file, cal);
-  if (file.Failed()) {
-    QM_LOG_ERROR("Failed to write file: %s", path.c_str());
+  if (!file.Close()) {
+    QM_LOG_ERROR("Failed to write file: %s (%s)", path.c_str(), file.ErrorText().c_str());
+    SetError("The calendar file " + path + " cannot be written: " + file.ErrorText() + ".");
     return false;
   }
-  file.Close();
   QM_LOG_INFO("Save Calendar definition information to file successfully.");
   return true;
 }

@@ -63,8 +63,10 @@ bool CxHelperBaseUtil::RunHelper(int operation) {
   if (!params.Write(paramPath)) {
     // A stale parameter file might name another operation: never start the helper on it.
     ::unlink(paramPath.c_str());
-    QM_LOG_ERROR("Failed to write parameter file: %s", paramPath.c_str());
-    SetError("Could not write the helper program's parameter file.");
+    QM_LOG_ERROR("Failed to write parameter file: %s (%s)", paramPath.c_str(),
+                 params.ErrorText().c_str());
+    SetError("Could not write the helper program's parameter file " + paramPath + ": " +
+             params.ErrorText() + ".");
     return false;
   }
 
@@ -79,7 +81,16 @@ bool CxHelperBaseUtil::RunHelper(int operation) {
     ::unlink(paramPath.c_str());
 
   ReadErrorFile();
+  // A helper that never ran (or died) wrote no error file: the runner knows why.
+  if (!hasError_ && !runner_.FailureText().empty()) SetError(runner_.FailureText());
   return true;
+}
+
+bool CxHelperBaseUtil::HoldFolder(platform::DataFolderLock& lock) {
+  if (lock.Lock(folder_)) return true;
+  QM_LOG_ERROR("%s", lock.Error().c_str());
+  SetError(lock.Error());
+  return false;
 }
 
 void CxHelperBaseUtil::ReadErrorFile() {

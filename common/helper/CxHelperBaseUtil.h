@@ -7,6 +7,7 @@
 #include "helper/CxHelperDataReader.h"
 #include "helper/CxHelperParamParser.h"
 #include "helper/HelperCodes.h"
+#include "platform/DataFolderLock.h"
 
 // What every helper-based connector (each connector family) has in common: the
 // account and file settings, running the helper through a parameter file, and reading back its
@@ -65,6 +66,9 @@ class CxHelperBaseUtil {
   // Writes the parameter file, runs the helper for `operation` and reads its error file.
   // False when the helper could not be given its parameters (then it is not started).
   bool RunHelper(int operation);
+  // Takes the working folder for this connector's run; false (with the reason as error text)
+  // when another program is using it.
+  bool HoldFolder(platform::DataFolderLock& lock);
   // Reads the error file into HasError/ErrorText.
   void ReadErrorFile();
 

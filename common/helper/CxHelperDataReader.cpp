@@ -143,6 +143,7 @@ CxHelperDataReader::CxHelperDataReader() : helperFolder_(platform::ExecutableFol
 CxHelperDataReader::~CxHelperDataReader() {
   Release();
   ReapAbandoned();
+  failure_.clear();
   if (!paramFileName_.empty()) ::unlink((folder_ + paramFileName_).c_str());
   if (!dataFileName_.empty()) ::unlink((folder_ + dataFileName_).c_str());
 }
@@ -202,6 +203,8 @@ HelperRunResult CxHelperDataReader::Run() {
   if (!err) err = ::posix_spawn(&pid, program.c_str(), &sa.actions, &sa.attr, argv, environ);
   if (err) {
     QM_LOG_ERROR("CreateProcess Error: %s", std::strerror(err));
+    failure_ =
+        "The helper program " + program + " could not be started: " + std::strerror(err) + ".";
     return HelperRunResult::kStartFailed;
   }
   QM_LOG_INFO("Command executed successfully.");
@@ -212,6 +215,8 @@ HelperRunResult CxHelperDataReader::Run() {
     case WaitOutcome::kEnded:
       if (WIFSIGNALED(status)) {
         QM_LOG_ERROR("Helper utility program ended by signal %d.", WTERMSIG(status));
+        failure_ = "The helper program " + program + " ended abnormally (" +
+                   strsignal(WTERMSIG(status)) + ").";
         return HelperRunResult::kSignalled;
       }
       QM_LOG_INFO("Helper utility program exited successfully.");
@@ -224,6 +229,8 @@ HelperRunResult CxHelperDataReader::Run() {
       break;
   }
   QM_LOG_ERROR("Got unexpected error, return code=%d", waitError);
+  failure_ =
+      "Waiting for the helper program " + program + " failed: " + std::strerror(waitError) + ".";
   pid_ = pid;
   return HelperRunResult::kWaitFailed;
 }

@@ -42,6 +42,8 @@ class CxHelperDataReader {
   void SetWaitLimit(std::chrono::milliseconds limit) { waitLimit_ = limit; }
 
   HelperRunResult Run();
+  // Why the last run could not be started or ended abnormally, for a person; empty otherwise.
+  const std::string& FailureText() const { return failure_; }
 
   // The file that Run starts: the name in the helper folder, or the name without ".exe" when
   // only that is installed.
@@ -56,6 +58,7 @@ class CxHelperDataReader {
   std::string dataFileName_;
   std::string helperFolder_;
   std::string currentFolder_;
+  std::string failure_;
   std::chrono::milliseconds waitLimit_ = kWaitLimit;
   pid_t pid_ = -1;  // a helper left running after a time-out
 };

@@ -11,8 +11,10 @@
 #include "helper/HelperCodes.h"
 #include "misc/CxDebugUtil.h"
 #include "misc/CxFile.h"
+#include "misc/CxLoadReport.h"
 #include "misc/NativeAttachment.h"
 #include "misc/RecordStatus.h"
+#include "platform/DataFolderLock.h"
 
 // Names that make up one data type's log lines, e.g. {"Contacts", "Contact", "Contacts"}.
 struct HelperTexts {
@@ -36,11 +38,17 @@ class CxHelperLoadUtil : public Base {
 
   bool Load() override {
     Unload();
+    report_.Reset();
     const HelperTexts* t = Texts();
     if (t) QM_LOG_INFO("Start loading %s.", t->title);
-    // A helper that fails must not leave an earlier run's data to be taken for its own.
-    ::unlink(this->DataFilePath().c_str());
-    bool ok = this->RunHelper(kHelperLoad) && ReadDataFile();
+    platform::DataFolderLock lock;
+    bool ok = this->HoldFolder(lock);
+    if (ok) {
+      // A helper that fails must not leave an earlier run's data to be taken for its own.
+      ::unlink(this->DataFilePath().c_str());
+      ok = this->RunHelper(kHelperLoad) && ReadDataFile();
+    }
+    FinishReport(ok);
     if (t && ok) QM_LOG_INFO("Load %s successfully.", t->title);
     if (t && !ok) QM_LOG_ERROR("Error loading %s.", t->title);
     return ok;
@@ -55,6 +63,8 @@ class CxHelperLoadUtil : public Base {
 
   bool Submit() override {
     if (!this->Changed()) return true;
+    platform::DataFolderLock lock;
+    if (!this->HoldFolder(lock)) return false;
     if (!WriteDataFile()) {
       if (const HelperTexts* t = Texts())
         QM_LOG_ERROR("Failed to save %s record information to temperary file.", t->records);
@@ -68,18 +78,22 @@ class CxHelperLoadUtil : public Base {
 
   // Appends the records of a data file without running the helper: the working folder's data
   // file when `path` is empty, else that file (a bare name is taken in the working folder).
+  // Report() tells how many records it kept, or why it failed.
   bool ReadDataFile(std::string_view name = {}) {
     const HelperTexts* t = Texts();
     std::string path = this->FilePath(name);
+    report_.Reset();
     if (t) QM_LOG_INFO("Start loading %s from temperary file: %s", t->title, path.c_str());
     CxFile file;
     if (!file.Open(path, "rb")) {
       if (t) QM_LOG_ERROR("Failed to open file: %s", path.c_str());
+      report_.reason = "The data file " + path + " cannot be read: " + file.ErrorText() + ".";
       return false;
     }
     std::int32_t count = 0;
     if (!file.ReadInt32(count) || count < 0) {
       if (t) QM_LOG_ERROR("Data file %s has no valid record count.", path.c_str());
+      report_.reason = "The data file " + path + " has no valid record count.";
       return false;
     }
     if (t) QM_LOG_INFO("There are %d %s records in total.", count, t->record);
@@ -88,12 +102,20 @@ class CxHelperLoadUtil : public Base {
       auto native = std::make_unique<Native>();
       if (!ReadRecord(file, *native) || file.Failed()) {
         if (t) QM_LOG_ERROR("Data file %s ends after %d of %d records.", path.c_str(), i, count);
+        report_.records = natives_.size();
+        report_.reason = "The data file " + path + " ends after " + std::to_string(i) + " of " +
+                         std::to_string(count) + " records.";
         return false;
       }
       Common common{};
       ToCommon(*native, common);
-      if (!Attach(std::move(common), std::move(native))) return false;
+      if (!Attach(std::move(common), std::move(native))) {
+        report_.records = natives_.size();
+        report_.reason = "Record " + std::to_string(i + 1) + " of " + path + " could not be kept.";
+        return false;
+      }
     }
+    report_.records = natives_.size();
     if (t) QM_LOG_INFO("Load %s information from file successfully.", t->title);
     return true;
   }
@@ -104,23 +126,26 @@ class CxHelperLoadUtil : public Base {
     std::string path = this->FilePath(name);
     if (t) QM_LOG_INFO("Start saving %s information to file: %s", t->title, path.c_str());
     CxFile file;
-    // Personal data: owner-only, like everything else in the working folder.
-    if (!file.Open(path, "wb", /*ownerOnly=*/true)) {
-      if (t) QM_LOG_ERROR("Failed to open file: %s", path.c_str());
+    // Replaced whole, owner-only: personal data, like everything else in the working folder.
+    if (!file.Replace(path)) {
+      if (t) QM_LOG_ERROR("Failed to open file: %s (%s)", path.c_str(), file.ErrorText().c_str());
+      this->SetError("The data file " + path + " cannot be written: " + file.ErrorText() + ".");
       return false;
     }
     file.WriteInt32(static_cast<std::int32_t>(natives_.size()));
     for (const auto& native : natives_) WriteRecord(file, *native);
-    if (file.Failed()) {
-      if (t) QM_LOG_ERROR("Failed to write file: %s", path.c_str());
+    if (!file.Close()) {
+      if (t) QM_LOG_ERROR("Failed to write file: %s (%s)", path.c_str(), file.ErrorText().c_str());
+      this->SetError("The data file " + path + " cannot be written: " + file.ErrorText() + ".");
       return false;
     }
-    file.Close();
     if (t) QM_LOG_INFO("Save %s information to file successfully.", t->title);
     return true;
   }
 
   Manager& Records() { return manager_; }
+  // What the last Load (or ReadDataFile) kept and, when it failed, why.
+  const CxLoadReport& Report() const { return report_; }
   std::size_t NativeCount() const { return natives_.size(); }
   const Native* NativeAt(std::size_t i) const {
     return i < natives_.size() ? natives_[i].get() : nullptr;
@@ -150,8 +175,19 @@ class CxHelperLoadUtil : public Base {
     return stored;
   }
 
+  // Completes the report of a load: what was kept, and the reason the person should see when
+  // the load failed or the helper reported an error.
+  void FinishReport(bool ok) {
+    report_.records = natives_.size();
+    if (this->HasError())
+      report_.reason = this->ErrorText();
+    else if (!ok && report_.reason.empty())
+      report_.reason = "The helper program left no readable data.";
+  }
+
   std::vector<std::unique_ptr<Native>> natives_;
   Manager manager_;
+  CxLoadReport report_;
 };
 
 // A data type that also takes records to submit: AddRecord, UpdateRecord and AddOrUpdate turn

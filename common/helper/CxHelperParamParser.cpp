@@ -52,7 +52,11 @@ bool CxHelperParamParser::SetText(std::int32_t key, std::string_view text) {
 bool CxHelperParamParser::Write(std::string_view path) {
   if (!path.empty()) path_ = std::string(path);
   CxFile f;
-  if (!f.Open(path_, "wb", /*ownerOnly=*/true)) return false;
+  error_.clear();
+  if (!f.Replace(path_)) {
+    error_ = f.ErrorText();
+    return false;
+  }
   f.WriteInt32(static_cast<std::int32_t>(entries_.size()));
   for (const Entry& e : entries_) {
     f.WriteInt32(e.key);
@@ -74,7 +78,9 @@ bool CxHelperParamParser::Write(std::string_view path) {
         break;
     }
   }
-  bool ok = !f.Failed();
-  f.Close();
-  return ok;
+  if (!f.Close()) {
+    error_ = f.ErrorText();
+    return false;
+  }
+  return true;
 }

@@ -28,6 +28,8 @@ class CxHelperParamParser {
   bool Write(std::string_view path = {});
 
   const std::string& Path() const { return path_; }
+  // Why the last Write failed.
+  const std::string& ErrorText() const { return error_; }
   std::size_t Count() const { return entries_.size(); }
 
  private:
@@ -40,5 +42,6 @@ class CxHelperParamParser {
   bool Set(std::int32_t key, std::int32_t type, Value value);
 
   std::string path_;
+  std::string error_;
   std::vector<Entry> entries_;
 };

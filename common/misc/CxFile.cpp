@@ -55,10 +55,27 @@ bool CxFile::Open(const std::string& path, const char* mode, bool ownerOnly) {
     ::fchmod(fd, 0600);
     file_ = ::fdopen(fd, mode);
     if (!file_) ::close(fd);
+  } else if (mode[0] == 'r') {
+    // Only regular files: a FIFO or a device named as a data file would block for ever or never
+    // end. The open itself must not wait for a FIFO's writer either.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+      SetError(errno);
+      return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      ::close(fd);
+      error_ = "not a regular file";
+      return false;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    file_ = ::fdopen(fd, "rb");
+    if (!file_) ::close(fd);
   } else {
     file_ = std::fopen(path.c_str(), mode);
   }
-  if (!file_) SetError(errno);
+  if (!file_ && error_.empty()) SetError(errno);
   return file_ != nullptr;
 }
 
@@ -145,7 +162,8 @@ bool CxFile::ReadText(std::string& text, std::size_t maxBytes, std::int32_t* len
     return false;
   }
   auto total = static_cast<std::size_t>(n);
-  std::size_t keep = total < maxBytes ? total : maxBytes;
+  // One byte beyond the limit tells whether the cut falls inside a character.
+  std::size_t keep = total <= maxBytes ? total : maxBytes + 1;
   // Never trust the length for an allocation: read in chunks, so a lying length ends at EOF.
   char chunk[4096];
   std::size_t left = keep;
@@ -156,7 +174,7 @@ bool CxFile::ReadText(std::string& text, std::size_t maxBytes, std::int32_t* len
     left -= step;
   }
   if (!Skip(total - keep)) return false;
-  if (keep < total || text.find('\0') != std::string::npos)
+  if (text.size() > maxBytes || text.find('\0') != std::string::npos)
     text = std::string(Utf8Prefix(text, maxBytes));
   return true;
 }
