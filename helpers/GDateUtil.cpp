@@ -39,7 +39,7 @@ struct EventKind {
   // The account has one calendar, in this machine's time zone.
   static bool BeforeLoad(HelperSession& s, LocalAccount& account) {
     Prepare(s);
-    std::string name = s.Params().Text(kKeyCalendarFile);
+    std::string name = s.Params().Text(kGParamCalendarFile);
     if (name.empty()) return true;
     GoogleCalendar cal;
     cal.Text1 = s.User();

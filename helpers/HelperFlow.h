@@ -11,26 +11,14 @@
 #include "misc/CxFile.h"
 #include "platform/AtomicFile.h"
 
-// Writes a file through a temporary beside it and a rename, so that no reader ever sees half
-// of it and a failed run leaves the old file.
+// Replaces a file whole (CxFile::Replace), so that no reader ever sees half of it and a failed
+// run leaves the old file. `error` gets the reason of a failure.
 template <class WriteFn>
-bool ReplaceFile(const std::string& path, WriteFn&& write) {
-  const std::string temp = path + ".tmp";
-  {
-    CxFile f;
-    if (!f.Open(temp, "wb", /*ownerOnly=*/true)) return false;
-    bool ok = write(f) && !f.Failed();
-    f.Close();
-    if (!ok) {
-      std::remove(temp.c_str());
-      return false;
-    }
-  }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    std::remove(temp.c_str());
-    return false;
-  }
-  return true;
+bool ReplaceFile(const std::string& path, WriteFn&& write, std::string* error = nullptr) {
+  CxFile f;
+  bool ok = f.Replace(path) && write(f) && f.Close();
+  if (!ok && error) *error = f.ErrorText();
+  return ok;
 }
 
 // The flow every Google helper shares: open the account, then load (every record file of its
@@ -85,13 +73,17 @@ class HelperFlow {
   }
 
   bool WriteRecords(const std::vector<Record>& records) {
-    bool ok = ReplaceFile(s_.DataFilePath(), [&](CxFile& f) {
-      f.WriteInt32(static_cast<std::int32_t>(records.size()));
-      for (const Record& r : records)
-        if (!Kind::Write(f, r)) return false;
-      return true;
-    });
-    if (!ok) s_.Error("The data file could not be written: " + s_.DataFilePath());
+    std::string why;
+    bool ok = ReplaceFile(
+        s_.DataFilePath(),
+        [&](CxFile& f) {
+          f.WriteInt32(static_cast<std::int32_t>(records.size()));
+          for (const Record& r : records)
+            if (!Kind::Write(f, r)) return false;
+          return true;
+        },
+        &why);
+    if (!ok) s_.Error("The data file could not be written: " + s_.DataFilePath() + ": " + why);
     return ok;
   }
 
@@ -133,13 +125,13 @@ class HelperFlow {
       }
       ++done;
       s_.Progress("Saving", Kind::kNoun, done, total);
-      if (r.Action != 1 && r.Action != 2) {
+      if (r.Action != kHelperActionAdd && r.Action != kHelperActionUpdate) {
         s_.Error("Record " + std::to_string(done) + " has an unknown action " +
                  std::to_string(r.Action) + ".");
         continue;
       }
       std::string name;
-      if (r.Action == 2) {
+      if (r.Action == kHelperActionUpdate) {
         name = FileOf(r, index);
         NoteConcurrentChange(r, name);
       }
@@ -171,9 +163,10 @@ class HelperFlow {
     if (Kind::PassThroughOf(probe)) return true;
     std::string text;
     for (const std::string& n : names) text += n + "\n";
-    bool ok =
-        ReplaceFile(IndexPath(), [&](CxFile& f) { return f.WriteBytes(text.data(), text.size()); });
-    if (!ok) s_.Error("The record index could not be written: " + IndexPath());
+    std::string why;
+    bool ok = ReplaceFile(
+        IndexPath(), [&](CxFile& f) { return f.WriteBytes(text.data(), text.size()); }, &why);
+    if (!ok) s_.Error("The record index could not be written: " + IndexPath() + ": " + why);
     return ok;
   }
 
@@ -235,17 +228,17 @@ int RunHelperProgram(int argc, char** argv) {
     session.Error(error);
   } else if (!session.StopRequested()) {
     HelperFlow<Kind> flow(session, account);
-    if (session.Operation() == kOpLoad) {
+    if (session.Operation() == kHelperLoad) {
       std::vector<typename Kind::Record> records;
       if (Kind::BeforeLoad(session, account)) flow.Load(records);
-    } else if (session.Operation() == kOpSubmit) {
+    } else if (session.Operation() == kHelperSubmit) {
       std::vector<typename Kind::Record> records;
       if (flow.ReadRecords(records)) {
         Kind::BeforeSubmit(session, account);
         flow.Submit(records);
       }
     } else {
-      session.Error("Unknown operation " + session.Params().Text(kKeyOperation) + ".");
+      session.Error("Unknown operation " + session.Params().Text(kGParamOperation) + ".");
     }
   } else {
     session.Error(HelperSession::kStoppedText);

@@ -1,5 +1,6 @@
 #include "HelperParams.h"
 
+#include "helper/HelperCodes.h"
 #include "misc/CxFile.h"
 #include "misc/CxIniUtil.h"
 
@@ -13,15 +14,15 @@ bool HelperParams::Read(const std::string& path) {
     std::int32_t key = 0, type = 0, number = 0;
     if (!f.ReadInt32(key) || !f.ReadInt32(type)) return false;
     switch (type) {
-      case 8: {
+      case kParamText: {
         std::string text;
         if (!f.ReadText(text, kMaxTextBytes)) return false;
         values_.emplace(key, std::move(text));
         break;
       }
-      case 3:
-      case 5:
-      case 11:
+      case kParamInt32:
+      case kParamNumber:
+      case kParamBool:
         if (!f.ReadInt32(number)) return false;
         values_.emplace(key, std::to_string(number));
         break;

@@ -30,21 +30,21 @@ bool HelperSession::Begin(int argc, char** argv) {
   if (argc != 2) return false;
   const std::string paramPath = argv[1];
   if (!params_.Read(paramPath)) return false;
-  folder_ = params_.Text(kKeyFolder);
+  folder_ = params_.Text(kGParamFolder);
   if (folder_.empty()) folder_ = FolderOf(paramPath);
   if (folder_.back() != '/') folder_ += '/';
-  operation_ = params_.Int(kKeyOperation, 0);
+  operation_ = params_.Int(kGParamOperation, 0);
 
   CxDebugUtil& log = CxDebugUtil::Instance();
-  std::string logFolder = params_.Text(kKeyLogFolder);
+  std::string logFolder = params_.Text(kGParamLogFolder);
   if (!logFolder.empty() && logFolder.back() != '/') logFolder += '/';
   // Without a log folder the log goes with the other exchanged files, never beside the program.
   log.SetFolder(logFolder.empty() ? folder_ : logFolder);
-  if (!params_.Text(kKeyLogFile).empty()) log.SetFileName(params_.Text(kKeyLogFile));
-  log.SetLevel(params_.Int(kKeyDebugLevel, 0));
-  log.SetEnabled(params_.Int(kKeyDebugEnabled, 0) == 1);
+  if (!params_.Text(kGParamLogFile).empty()) log.SetFileName(params_.Text(kGParamLogFile));
+  log.SetLevel(params_.Int(kGParamDebugLevel, 0));
+  log.SetEnabled(params_.Int(kGParamDebugEnabled, 0) == 1);
 
-  std::string dataFile = params_.Text(kKeyDataFile);
+  std::string dataFile = params_.Text(kGParamDataFile);
   auto dot = dataFile.rfind('.');
   dataIniPath_ =
       folder_ + (dot == std::string::npos ? dataFile : dataFile.substr(0, dot)) + "Data.ini";
@@ -87,7 +87,7 @@ void HelperSession::SetDataIni(const char* key, const char* value) {
 }
 
 void HelperSession::End() {
-  const std::string errorFile = params_.Text(kKeyErrorFile);
+  const std::string errorFile = params_.Text(kGParamErrorFile);
   if (!errors_.empty() && !errorFile.empty()) {
     platform::IniDocument doc;
     doc.Set("Error", "Error.Count", std::to_string(errors_.size()));
@@ -108,7 +108,7 @@ void HelperSession::Error(const std::string& text) {
 }
 
 void HelperSession::Status(const std::string& line) {
-  const std::string statusFile = params_.Text(kKeyStatusFile);
+  const std::string statusFile = params_.Text(kGParamStatusFile);
   if (statusFile.empty()) return;
   lastStatus_ = std::chrono::steady_clock::now();
   platform::WriteFileAtomically(folder_ + statusFile, line + "\r\n", 0600);

@@ -6,24 +6,8 @@
 #include <vector>
 
 #include "HelperParams.h"
-
-// Parameter keys the Google helpers read.
-enum HelperKey : std::int32_t {
-  kKeyUser = 1000,
-  kKeyPassword = 1001,
-  kKeyDataFile = 1002,
-  kKeyFolder = 1003,
-  kKeyOperation = 1005,
-  kKeyCalendarFile = 1008,
-  kKeyErrorFile = 1009,
-  kKeyStatusFile = 1010,
-  kKeyLogFolder = 1013,
-  kKeyLogFile = 1014,
-  kKeyDebugLevel = 1015,
-  kKeyDebugEnabled = 1016,
-};
-
-enum HelperOp : int { kOpLoad = 1, kOpSubmit = 2 };
+#include "google/GParamKeys.h"
+#include "helper/HelperCodes.h"
 
 // What the test switch file "GHelperTest.ini" in the working folder asks of a run ([Test]).
 // A file, not the environment: the connector starts helpers with the program's environment.
@@ -52,9 +36,9 @@ class HelperSession {
   const HelperParams& Params() const { return params_; }
   int Operation() const { return operation_; }
   const std::string& Folder() const { return folder_; }
-  std::string DataFilePath() const { return folder_ + params_.Text(kKeyDataFile); }
-  std::string User() const { return params_.Text(kKeyUser); }
-  std::string Password() const { return params_.Text(kKeyPassword); }
+  std::string DataFilePath() const { return folder_ + params_.Text(kGParamDataFile); }
+  std::string User() const { return params_.Text(kGParamUser); }
+  std::string Password() const { return params_.Text(kGParamPassword); }
   const HelperTestSwitches& Switches() const { return switches_; }
 
   void Error(const std::string& text);

@@ -1,7 +1,5 @@
 #include "google/CxGAddrUtil.h"
 
-#include "google/CxGFileSwap.h"
-
 CxGAddrUtil::CxGAddrUtil() {
   SetDataFileName("GAddr.dat");
   SetParamFileName("GAddrParam.dat");
@@ -9,11 +7,6 @@ CxGAddrUtil::CxGAddrUtil() {
   SetStatusFileName("GAddrStatus.dat");
   SetDataIniFileName("GAddrData.ini");
   SetProgramName("GAddrUtil.exe");
-}
-
-bool CxGAddrUtil::ReadContactsFile(std::string_view path) {
-  CxGFileSwap swap(folder_, dataFileName_, path);
-  return ReadDataFile();
 }
 
 bool CxGAddrUtil::ToCommonRecord(const GoogleContact* google, CommonContact* common) {
@@ -37,9 +30,9 @@ bool CxGAddrUtil::FromCommonRecord(const CommonContact* common, GoogleContact* g
   return true;
 }
 
-const HelperTexts& CxGAddrUtil::Texts() const {
+const HelperTexts* CxGAddrUtil::Texts() const {
   static const HelperTexts t{"Google Contacts", "Contact", "Contacts"};
-  return t;
+  return &t;
 }
 
 bool CxGAddrUtil::ReadRecord(CxFile& file, GoogleContact& record) {

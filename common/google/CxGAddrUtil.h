@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "google/CxGAppBaseUtil.h"
-#include "google/CxHelperDataUtil.h"
 #include "google/GoogleContact.h"
+#include "helper/CxHelperDataUtil.h"
 #include "misc/CommAddrMgr.h"
 
 // The contacts of the Google account, exchanged with the helper "GAddrUtil" through "GAddr.dat".
@@ -13,10 +13,8 @@ class CxGAddrUtil : public CxHelperDataUtil<CxGAppBaseUtil, GoogleContact, CommA
  public:
   CxGAddrUtil();
 
-  // Appends the records of a contacts data file without running the helper: the working
-  // folder's data file when `path` is empty, else that file (a bare name is taken in the
-  // working folder).
-  bool ReadContactsFile(std::string_view path = {});
+  // Appends the records of a contacts data file without running the helper (ReadDataFile).
+  bool ReadContactsFile(std::string_view path = {}) { return ReadDataFile(path); }
 
   // The conversions with the null checks every caller of the record layer gets.
   static bool ToCommonRecord(const GoogleContact* google, CommonContact* common);
@@ -24,7 +22,7 @@ class CxGAddrUtil : public CxHelperDataUtil<CxGAppBaseUtil, GoogleContact, CommA
                                HelperAction action);
 
  protected:
-  const HelperTexts& Texts() const override;
+  const HelperTexts* Texts() const override;
   std::uint32_t SourceTypeCode() const override { return kSourceGoogle; }
   bool ReadRecord(CxFile& file, GoogleContact& record) override;
   void WriteRecord(CxFile& file, const GoogleContact& record) override;

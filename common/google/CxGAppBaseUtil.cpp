@@ -1,6 +1,6 @@
 #include "google/CxGAppBaseUtil.h"
 
-void CxGAppBaseUtil::FillParams(CxGAppParamParser& p) const {
+void CxGAppBaseUtil::FillParams(CxHelperParamParser& p) const {
   p.SetText(kGParamUser, user_);
   p.SetText(kGParamPassword, password_);
   p.SetText(kGParamDataFile, dataFileName_);

@@ -2,8 +2,6 @@
 
 #include <unistd.h>
 
-#include "google/CxGFileSwap.h"
-
 namespace {
 
 // ChangeState of an event the helper is to send; loaded events are marked 1.
@@ -24,33 +22,40 @@ CxGDateUtil::~CxGDateUtil() {
   CxGDateUtil::Unload();
 }
 
-void CxGDateUtil::FillOwnParams(CxGAppParamParser& p) const {
+void CxGDateUtil::FillOwnParams(CxHelperParamParser& p) const {
   p.SetText(kGParamCalendar1, "");
   p.SetText(kGParamCalendar2, calendarParam_);
   p.SetText(kGParamCalendarFile, calendarFileName_);
 }
 
-const HelperTexts& CxGDateUtil::Texts() const {
+const HelperTexts* CxGDateUtil::Texts() const {
   static const HelperTexts t{"Calendar events", "event", "Calendar"};
-  return t;
+  return &t;
 }
 
 bool CxGDateUtil::Load() {
   Unload();
+  report_.Reset();
   QM_LOG_INFO("Start loading Google Calendar.");
-  // A helper that fails must not leave an earlier run's events to be taken for its own.
-  ::unlink(DataFilePath().c_str());
-  if (!RunHelper(kHelperLoad)) return false;
-  if (!ReadEventsFile()) {
+  platform::DataFolderLock lock;
+  bool ok = HoldFolder(lock);
+  if (ok) {
+    // A helper that fails must not leave an earlier run's events to be taken for its own.
+    ::unlink(DataFilePath().c_str());
+    ok = RunHelper(kHelperLoad);
+  }
+  if (ok && !ReadEventsFile()) {
     QM_LOG_ERROR("Failed to load Calendar events information from file.");
-    return false;
+    ok = false;
   }
-  if (!ReadCalendarsFile()) {
+  if (ok && !ReadCalendarsFile()) {
     QM_LOG_ERROR("Failed to load Calendar definition information from file.");
-    return false;
+    report_.reason = "The calendar file " + CalendarsPath({}) + " cannot be read.";
+    ok = false;
   }
-  QM_LOG_INFO("Load Google Calendar successfully.");
-  return true;
+  FinishReport(ok);
+  if (ok) QM_LOG_INFO("Load Google Calendar successfully.");
+  return ok;
 }
 
 void CxGDateUtil::Unload() {
@@ -64,6 +69,8 @@ void CxGDateUtil::Unload() {
 
 bool CxGDateUtil::Submit() {
   if (!Changed()) return true;
+  platform::DataFolderLock lock;
+  if (!HoldFolder(lock)) return false;
   if (!WriteEventsFile()) {
     QM_LOG_ERROR("Failed to save Calendar records information to temperary file.");
     return false;
@@ -79,19 +86,15 @@ bool CxGDateUtil::Submit() {
 }
 
 bool CxGDateUtil::ReadEventsFile(std::string_view path) {
-  CxGFileSwap swap(folder_, dataFileName_, path);
-  return ReadDataFile();
+  return ReadDataFile(path);
 }
 
 bool CxGDateUtil::WriteEventsFile(std::string_view path) {
-  CxGFileSwap swap(folder_, dataFileName_, path);
-  return WriteDataFile();
+  return WriteDataFile(path);
 }
 
 std::string CxGDateUtil::CalendarsPath(std::string_view path) const {
-  if (path.empty()) return folder_ + calendarFileName_;
-  if (path.front() == '/') return std::string(path);
-  return folder_ + std::string(path);
+  return FilePath(path.empty() ? std::string_view(calendarFileName_) : path);
 }
 
 void CxGDateUtil::DeleteCalendarsFile() const {
@@ -131,17 +134,18 @@ bool CxGDateUtil::WriteCalendarsFile(std::string_view name) {
   std::string path = CalendarsPath(name);
   QM_LOG_INFO("Start saving Calendar definition information to file: %s", path.c_str());
   CxFile file;
-  if (!file.Open(path, "wb", /*ownerOnly=*/true)) {
-    QM_LOG_ERROR("Failed to open file: %s", path.c_str());
+  if (!file.Replace(path)) {
+    QM_LOG_ERROR("Failed to open file: %s (%s)", path.c_str(), file.ErrorText().c_str());
+    SetError("The calendar file " + path + " cannot be written: " + file.ErrorText() + ".");
     return false;
   }
   file.WriteInt32(static_cast<std::int32_t>(calendars_.size()));
   for (const GoogleCalendar& cal : calendars_) WriteGoogleCalendar(file, cal);
-  if (file.Failed()) {
-    QM_LOG_ERROR("Failed to write file: %s", path.c_str());
+  if (!file.Close()) {
+    QM_LOG_ERROR("Failed to write file: %s (%s)", path.c_str(), file.ErrorText().c_str());
+    SetError("The calendar file " + path + " cannot be written: " + file.ErrorText() + ".");
     return false;
   }
-  file.Close();
   QM_LOG_INFO("Save Calendar definition information to file successfully.");
   return true;
 }

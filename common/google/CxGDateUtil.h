@@ -5,16 +5,9 @@
 #include <vector>
 
 #include "google/CxGAppBaseUtil.h"
-#include "google/CxHelperDataUtil.h"
 #include "google/GoogleEvent.h"
+#include "helper/CxHelperDataUtil.h"
 #include "misc/CommDateMgr.h"
-
-// Calendar parameter keys: two texts the helper expects empty and the calendar definition file.
-enum GoogleCalendarParamKey : std::int32_t {
-  kGParamCalendar1 = 1006,
-  kGParamCalendar2 = 1007,
-  kGParamCalendarFile = 1008,
-};
 
 // The events of the Google calendar ("GDate.dat") and the account's calendars ("GCal.dat"),
 // exchanged with the helper "GDateUtil".
@@ -42,8 +35,8 @@ class CxGDateUtil : public CxHelperDataUtil<CxGAppBaseUtil, GoogleEvent, CommDat
   const GRecurrenceZone& RecurrenceZone() const { return zone_; }
 
  protected:
-  void FillOwnParams(CxGAppParamParser& params) const override;
-  const HelperTexts& Texts() const override;
+  void FillOwnParams(CxHelperParamParser& params) const override;
+  const HelperTexts* Texts() const override;
   std::uint32_t SourceTypeCode() const override { return kSourceGoogle; }
   bool ReadRecord(CxFile& file, GoogleEvent& record) override;
   void WriteRecord(CxFile& file, const GoogleEvent& record) override;

@@ -5,42 +5,123 @@
 #include <unistd.h>
 
 #include <bit>
+#include <cerrno>
 #include <cstring>
 
 static_assert(std::endian::native == std::endian::little, "the exchange files are little-endian");
 
+CxFile::~CxFile() {
+  if (replace_) replace_->Abort();
+  Close();
+}
+
+void CxFile::SetError(int error) {
+  if (error_.empty()) error_ = std::strerror(error ? error : EIO);
+}
+
+bool CxFile::Replace(const std::string& path, bool replaceLinkTarget) {
+  Close();
+  failed_ = false;
+  error_.clear();
+  auto writer = std::make_unique<platform::AtomicFileWriter>();
+  if (!writer->Open(path, 0600, replaceLinkTarget)) {
+    error_ = writer->Error();
+    return false;
+  }
+  // The stream gets its own descriptor: closing it leaves the writer's open for the flush.
+  int fd = ::dup(writer->Descriptor());
+  file_ = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
+  if (!file_) {
+    SetError(errno);
+    if (fd >= 0) ::close(fd);
+    return false;
+  }
+  replace_ = std::move(writer);
+  return true;
+}
+
 bool CxFile::Open(const std::string& path, const char* mode, bool ownerOnly) {
   Close();
+  failed_ = false;
+  error_.clear();
   if (path.empty() || !mode || !*mode) return false;
   if (ownerOnly && mode[0] != 'r') {
     int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode[0] == 'a' ? O_APPEND : O_TRUNC);
     int fd = ::open(path.c_str(), flags, 0600);
-    if (fd < 0) return false;
+    if (fd < 0) {
+      SetError(errno);
+      return false;
+    }
     ::fchmod(fd, 0600);
     file_ = ::fdopen(fd, mode);
+    if (!file_) ::close(fd);
+  } else if (mode[0] == 'r') {
+    // Only regular files: a FIFO or a device named as a data file would block for ever or never
+    // end. The open itself must not wait for a FIFO's writer either.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+      SetError(errno);
+      return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      ::close(fd);
+      error_ = "not a regular file";
+      return false;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    file_ = ::fdopen(fd, "rb");
     if (!file_) ::close(fd);
   } else {
     file_ = std::fopen(path.c_str(), mode);
   }
-  failed_ = false;
+  if (!file_ && error_.empty()) SetError(errno);
   return file_ != nullptr;
 }
 
-void CxFile::Close() {
-  if (file_) std::fclose(file_);
+bool CxFile::Close() {
+  bool ok = !failed_;
+  if (file_) {
+    errno = 0;
+    if (std::fflush(file_) != 0 || std::ferror(file_)) {
+      if (ok) SetError(errno);
+      ok = false;
+    }
+    if (std::fclose(file_) != 0 && ok) {
+      SetError(errno);
+      ok = false;
+    }
+  }
   file_ = nullptr;
+  if (replace_) {
+    if (!ok) {
+      replace_->Abort();
+    } else if (!replace_->Commit()) {
+      error_ = replace_->Error();
+      ok = false;
+    }
+    replace_.reset();
+  }
+  if (!ok) failed_ = true;
+  return ok;
 }
 
 bool CxFile::ReadBytes(void* data, std::size_t size) {
   if (!file_) return false;
   if (size == 0) return !failed_;
-  if (std::fread(data, 1, size, file_) != size) failed_ = true;
+  if (std::fread(data, 1, size, file_) != size) {
+    if (std::ferror(file_)) SetError(errno);
+    failed_ = true;
+  }
   return !failed_;
 }
 
 bool CxFile::WriteBytes(const void* data, std::size_t size) {
   if (!file_) return false;
-  if (size && std::fwrite(data, 1, size, file_) != size) failed_ = true;
+  if (size && std::fwrite(data, 1, size, file_) != size) {
+    SetError(errno);
+    failed_ = true;
+  }
   return !failed_;
 }
 
@@ -81,7 +162,8 @@ bool CxFile::ReadText(std::string& text, std::size_t maxBytes, std::int32_t* len
     return false;
   }
   auto total = static_cast<std::size_t>(n);
-  std::size_t keep = total < maxBytes ? total : maxBytes;
+  // One byte beyond the limit tells whether the cut falls inside a character.
+  std::size_t keep = total <= maxBytes ? total : maxBytes + 1;
   // Never trust the length for an allocation: read in chunks, so a lying length ends at EOF.
   char chunk[4096];
   std::size_t left = keep;
@@ -92,7 +174,7 @@ bool CxFile::ReadText(std::string& text, std::size_t maxBytes, std::int32_t* len
     left -= step;
   }
   if (!Skip(total - keep)) return false;
-  if (keep < total || text.find('\0') != std::string::npos)
+  if (text.size() > maxBytes || text.find('\0') != std::string::npos)
     text = std::string(Utf8Prefix(text, maxBytes));
   return true;
 }

@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "misc/FixedText.h"
+#include "platform/AtomicFile.h"
 
 // A buffered binary file. Its typed operations define the encoding of every file exchanged with
 // the helper programs: little-endian 32-bit integers, little-endian IEEE doubles, and texts as a
@@ -18,11 +20,19 @@ class CxFile {
   CxFile() = default;
   CxFile(const CxFile&) = delete;
   CxFile& operator=(const CxFile&) = delete;
-  ~CxFile() { Close(); }
+  // A replacement that was never closed is dropped: the previous file stays.
+  ~CxFile();
 
   // mode: "rb", "wb" or "ab". Files written with ownerOnly get permissions 0600 when created.
   bool Open(const std::string& path, const char* mode, bool ownerOnly = false);
-  void Close();
+  // Writes an owner-only replacement of `path`, which takes its place only when Close succeeds;
+  // until then, and after any failure, the previous file stays whole.
+  bool Replace(const std::string& path, bool replaceLinkTarget = false);
+  // False when a write failed or the data could not be put on disk (a full disk may only show
+  // here); a replacement then never takes the file's place.
+  bool Close();
+  // Why the file could not be opened, written or closed, for a person.
+  const std::string& ErrorText() const { return error_; }
   bool IsOpen() const { return file_ != nullptr; }
   // True once any read or write has failed since the file was opened.
   bool Failed() const { return failed_; }
@@ -60,7 +70,10 @@ class CxFile {
 
  private:
   bool Skip(std::size_t size);
+  void SetError(int error);
 
   std::FILE* file_ = nullptr;
+  std::unique_ptr<platform::AtomicFileWriter> replace_;
   bool failed_ = false;
+  std::string error_;
 };

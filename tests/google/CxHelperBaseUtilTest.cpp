@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "HelperTestUtil.h"
 #include "google/CxGAppBaseUtil.h"
-#include "google/CxHelperDataUtil.h"
+#include "helper/CxHelperDataUtil.h"
 #include "misc/CommNoteMgr.h"
 
 namespace {
@@ -38,9 +43,9 @@ class FakeNoteUtil : public CxHelperDataUtil<CxGAppBaseUtil, FakeNote, CommNoteM
   using CxHelperDataUtil::ReadDataFile;
 
  protected:
-  const HelperTexts& Texts() const override {
+  const HelperTexts* Texts() const override {
     static const HelperTexts t{"Fake Notes", "Note", "Notes"};
-    return t;
+    return &t;
   }
   std::uint32_t SourceTypeCode() const override { return kSourceGoogle; }
   bool ReadRecord(CxFile& f, FakeNote& n) override {
@@ -320,6 +325,52 @@ TEST(CxHelperDataUtil, DestructorAsksARunningHelperToStop) {
       EXPECT_TRUE(std::filesystem::exists(box.file("FakeHelperStopped.txt")));
     }
   }
+}
+
+// Two programs on one data folder would share the exchange files: the second is refused before
+// it writes anything, and says why.
+TEST(CxHelperDataUtil, AFolderInUseRunsNoHelperAndSaysSo) {
+  HelperSandbox box;
+  FakeNoteUtil u(box);
+  // A lock taken through another open file is held against us as another program's would be.
+  int other = ::open((box.folder() + "quillmove.lock").c_str(), O_RDWR | O_CREAT, 0600);
+  ASSERT_GE(other, 0);
+  ASSERT_EQ(::flock(other, LOCK_EX), 0);
+  std::string busy = "Another Quillmove program is using the data folder " + box.folder() + ".";
+  EXPECT_FALSE(u.Load());
+  EXPECT_EQ(u.ErrorText(), busy);
+  EXPECT_EQ(u.Report().reason, busy);
+  EXPECT_FALSE(u.Submit());
+  EXPECT_TRUE(box.Trace().empty());
+  EXPECT_FALSE(std::filesystem::exists(box.file("GFakeParam.dat")));
+  ::close(other);
+  u.Load();
+  EXPECT_NE(u.ErrorText(), busy);
+  EXPECT_EQ(box.Trace().size(), 1u);
+}
+
+// The runner's own failure is the text the person sees, not an empty one.
+TEST(CxHelperDataUtil, AHelperThatCannotBeStartedSaysWhat) {
+  HelperSandbox box;
+  FakeNoteUtil u(box);
+  u.Runner().SetHelperFolder(box.folder() + "nowhere");
+  EXPECT_FALSE(u.Load());
+  EXPECT_TRUE(u.HasError());
+  EXPECT_EQ(u.ErrorText(), "The helper program " + box.folder() +
+                               "nowhere/GFakeUtil.exe could not be started: No such file or "
+                               "directory.");
+  EXPECT_EQ(u.Report().reason, u.ErrorText());
+  EXPECT_EQ(u.Report().records, 0u);
+}
+
+// A FIFO in the data file's place would block the read for ever.
+TEST(CxHelperDataUtil, OnlyARegularFileIsReadAsDataFile) {
+  HelperSandbox box;
+  FakeNoteUtil u(box);
+  ASSERT_EQ(::mkfifo(box.file("fifo.dat").c_str(), 0600), 0);
+  EXPECT_FALSE(u.ReadDataFile(box.file("fifo.dat")));
+  EXPECT_EQ(u.Report().reason,
+            "The data file " + box.file("fifo.dat") + " cannot be read: not a regular file.");
 }
 
 }  // namespace

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "TestUtil.h"
-#include "google/CxGAppDataReader.h"
-#include "google/CxGAppParamParser.h"
+#include "helper/CxHelperDataReader.h"
+#include "helper/CxHelperParamParser.h"
 #include "misc/CxFile.h"
 #include "misc/CxIniUtil.h"
 #include "misc/FixedText.h"
@@ -53,7 +53,7 @@ class HelperProcessTest : public ::testing::Test {
   void SetUp() override {
     xdg_ = std::make_unique<ScopedEnv>("XDG_DATA_HOME", data_.path());
     // One runner for the test: a runner deletes its files when it goes.
-    runner_ = std::make_unique<CxGAppDataReader>();
+    runner_ = std::make_unique<CxHelperDataReader>();
     std::filesystem::create_directories(data_.path() + "/korvane/VEGG");
     WriteFile(data_.path() + "/korvane/VEGG/GHelper.ini",
               "[Accounts]\nRoot=" + root_.path() + "\n");
@@ -69,7 +69,7 @@ class HelperProcessTest : public ::testing::Test {
   HelperRunResult Run(const std::string& program, const std::string& stem, int operation,
                       const std::string& password = "secret",
                       const std::string& user = "Ann@Example.com") {
-    CxGAppParamParser p;
+    CxHelperParamParser p;
     p.SetText(1000, user);
     p.SetText(1001, password);
     p.SetText(1002, stem + ".dat");
@@ -141,5 +141,5 @@ class HelperProcessTest : public ::testing::Test {
  private:
   TempDir work_, data_, root_;
   std::unique_ptr<ScopedEnv> xdg_;
-  std::unique_ptr<CxGAppDataReader> runner_;
+  std::unique_ptr<CxHelperDataReader> runner_;
 };

@@ -56,3 +56,39 @@ TEST(AtomicFile, ReplaceIsWholeAndOwnerOnly) {
 }
 
 }  // namespace
+
+namespace {
+
+// A link at the path is either replaced by the file or kept, its target replaced.
+TEST(AtomicFileWriter, SymlinkIsReplacedOrFollowedOnRequest) {
+  TempDir dir;
+  for (bool follow : {false, true}) {
+    WriteFile(dir.file("target"), "old");
+    std::filesystem::remove(dir.file("link"));
+    std::filesystem::create_symlink("target", dir.file("link"));
+    platform::AtomicFileWriter w;
+    ASSERT_TRUE(w.Open(dir.file("link"), 0600, follow));
+    ASSERT_TRUE(w.Write("new"));
+    ASSERT_TRUE(w.Commit());
+    EXPECT_EQ(std::filesystem::is_symlink(dir.file("link")), follow);
+    EXPECT_EQ(ReadFile(dir.file("target")), follow ? "new" : "old");
+    EXPECT_EQ(ReadFile(dir.file("link")), "new");
+    EXPECT_EQ(Entries(dir.path()), 2u);
+  }
+}
+
+// Each writer gets its own temporary: two at once never mix.
+TEST(AtomicFileWriter, TwoWritersOfOneFileDoNotShareATemporary) {
+  TempDir dir;
+  platform::AtomicFileWriter a, b;
+  ASSERT_TRUE(a.Open(dir.file("f")));
+  ASSERT_TRUE(b.Open(dir.file("f")));
+  ASSERT_TRUE(a.Write("from a"));
+  ASSERT_TRUE(b.Write("from b, longer"));
+  ASSERT_TRUE(b.Commit());
+  ASSERT_TRUE(a.Commit());
+  EXPECT_EQ(ReadFile(dir.file("f")), "from a");
+  EXPECT_EQ(Entries(dir.path()), 1u);
+}
+
+}  // namespace

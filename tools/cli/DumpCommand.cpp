@@ -99,8 +99,9 @@ int DumpGoogleWith(const DumpArgs& a, const char* title, ReadFile readFile) {
       util.SetFolder(scratch.path());
       if (ec || !readFile(util, path)) {
         std::fprintf(stderr,
-                     "quillmove-cli dump: %s is not a readable %s data file (details in %s)\n",
-                     dataFile->c_str(), title, CxDebugUtil::Instance().FilePath().c_str());
+                     "quillmove-cli dump: %s is not a readable %s data file: %s (details in %s)\n",
+                     dataFile->c_str(), title, util.Report().reason.c_str(),
+                     CxDebugUtil::Instance().FilePath().c_str());
         result = kBadInput;
       } else {
         PrintRecords(util.Records());
@@ -123,10 +124,10 @@ int DumpGoogleWith(const DumpArgs& a, const char* title, ReadFile readFile) {
   bool ok = util.Load();
   for (const std::string& w : util.Warnings()) std::fprintf(stderr, "warning: %s\n", w.c_str());
   if (!ok || util.HasError()) {
-    std::fprintf(stderr, "Loading %s Error: %s\n", title, util.ErrorText().c_str());
-    if (util.ErrorText().empty())
-      std::fprintf(stderr, "quillmove-cli dump: the helper program left no %s data (see %s)\n",
-                   title, CxDebugUtil::Instance().FilePath().c_str());
+    // The load's reason: the helper's last error, or what kept it from running or being read.
+    std::fprintf(stderr, "Loading %s Error: %s\n", title, util.Report().reason.c_str());
+    std::fprintf(stderr, "quillmove-cli dump: details in %s\n",
+                 CxDebugUtil::Instance().FilePath().c_str());
     return kFailed;
   }
   PrintRecords(util.Records());
@@ -148,10 +149,10 @@ int DumpGoogle(const DumpArgs& a) {
         [](CxGDateUtil& u, const std::string& p) { return u.ReadEventsFile(p); });
   if (a.type == "tasks")
     return DumpGoogleWith<CxGTaskUtil>(
-        a, "Google Tasks", [](CxGTaskUtil& u, const std::string& p) { return u.ReadFile(p); });
+        a, "Google Tasks", [](CxGTaskUtil& u, const std::string& p) { return u.ReadDataFile(p); });
   if (a.type == "notes")
     return DumpGoogleWith<CxGNoteUtil>(
-        a, "Google Notes", [](CxGNoteUtil& u, const std::string& p) { return u.ReadFile(p); });
+        a, "Google Notes", [](CxGNoteUtil& u, const std::string& p) { return u.ReadDataFile(p); });
   std::fprintf(stderr, "quillmove-cli dump google: unknown record type %s\n", a.type.c_str());
   return kBadInput;
 }

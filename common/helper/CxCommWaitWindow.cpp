@@ -1,4 +1,4 @@
-#include "google/CxCommWaitWindow.h"
+#include "helper/CxCommWaitWindow.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

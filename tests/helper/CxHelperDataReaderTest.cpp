@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "HelperTestUtil.h"
-#include "google/CxGAppDataReader.h"
+#include "google/HelperTestUtil.h"
+#include "helper/CxHelperDataReader.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-void Configure(CxGAppDataReader& r, const HelperSandbox& box, const std::string& program) {
+void Configure(CxHelperDataReader& r, const HelperSandbox& box, const std::string& program) {
   r.SetHelperFolder(box.helperFolder());
   r.SetProgram(program);
   r.SetFolder(box.folder());
@@ -15,11 +15,11 @@ void Configure(CxGAppDataReader& r, const HelperSandbox& box, const std::string&
   r.SetDataFileName("GFake.dat");
 }
 
-TEST(CxGAppDataReader, RunsTheHelperBesideTheProgramWithOneArgument) {
+TEST(CxHelperDataReader, RunsTheHelperBesideTheProgramWithOneArgument) {
   for (const char* installed : {"GFakeUtil", "GFakeUtil.exe"}) {
     SCOPED_TRACE(installed);
     HelperSandbox box(installed);
-    CxGAppDataReader r;
+    CxHelperDataReader r;
     Configure(r, box, "GFakeUtil.exe");
     EXPECT_EQ(r.ResolveProgram(), box.helperFolder() + installed);
     EXPECT_EQ(r.Run(), HelperRunResult::kExited);
@@ -32,13 +32,13 @@ TEST(CxGAppDataReader, RunsTheHelperBesideTheProgramWithOneArgument) {
   }
 }
 
-TEST(CxGAppDataReader, PathsWithBlanksAndShellCharactersArriveIntact) {
+TEST(CxHelperDataReader, PathsWithBlanksAndShellCharactersArriveIntact) {
   // Both the helper folder and the working folder would break a shell command line.
   HelperSandbox box("G Util", "it's \"my\" $(touch pwned); `x` & dir");
   std::string work = box.folder() + "work $HOME 'q' \"dq\" ; |&<>*?\\ dir/";
   std::filesystem::create_directories(work);
   WriteFile(work + "FakeHelper.ini", "[Fake]\nExitCode=3\n");
-  CxGAppDataReader r;
+  CxHelperDataReader r;
   r.SetHelperFolder(box.helperFolder());
   r.SetProgram("G Util");
   r.SetFolder(work);
@@ -50,9 +50,9 @@ TEST(CxGAppDataReader, PathsWithBlanksAndShellCharactersArriveIntact) {
   EXPECT_FALSE(std::filesystem::exists(box.helperFolder() + "pwned"));
 }
 
-TEST(CxGAppDataReader, MissingHelperAndCrash) {
+TEST(CxHelperDataReader, MissingHelperAndCrash) {
   HelperSandbox box;
-  CxGAppDataReader r;
+  CxHelperDataReader r;
   Configure(r, box, "GAddrUtil.exe");
   EXPECT_EQ(r.Run(), HelperRunResult::kStartFailed);
   Configure(r, box, "GFakeUtil");
@@ -63,10 +63,10 @@ TEST(CxGAppDataReader, MissingHelperAndCrash) {
   EXPECT_EQ(r.Run(), HelperRunResult::kSignalled);
 }
 
-TEST(CxGAppDataReader, TimedOutHelperIsLeftRunning) {
+TEST(CxHelperDataReader, TimedOutHelperIsLeftRunning) {
   HelperSandbox box;
   box.Switches("SleepMs=20000\nIgnoreStop=1\n");
-  CxGAppDataReader r;
+  CxHelperDataReader r;
   Configure(r, box, "GFakeUtil");
   r.SetWaitLimit(150ms);
   auto start = std::chrono::steady_clock::now();

@@ -6,18 +6,12 @@
 #include <variant>
 #include <vector>
 
-// Variant type codes of the parameter file entries.
-enum ParamType : std::int32_t {
-  kParamInt32 = 3,
-  kParamNumber = 5,  // held as a double, written as its integer part
-  kParamText = 8,
-  kParamBool = 11,
-};
+#include "helper/HelperCodes.h"
 
 // The parameter set handed to a helper program: an ordered list of typed entries, written as
 // an int32 count followed by key, type and value of each entry in the order first set.
 // The same file format serves every helper-based connector.
-class CxGAppParamParser {
+class CxHelperParamParser {
  public:
   // Helpers read texts into 1,024-byte buffers.
   static constexpr std::size_t kMaxTextBytes = 1023;
@@ -34,6 +28,8 @@ class CxGAppParamParser {
   bool Write(std::string_view path = {});
 
   const std::string& Path() const { return path_; }
+  // Why the last Write failed.
+  const std::string& ErrorText() const { return error_; }
   std::size_t Count() const { return entries_.size(); }
 
  private:
@@ -46,5 +42,6 @@ class CxGAppParamParser {
   bool Set(std::int32_t key, std::int32_t type, Value value);
 
   std::string path_;
+  std::string error_;
   std::vector<Entry> entries_;
 };

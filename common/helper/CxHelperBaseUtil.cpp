@@ -1,4 +1,4 @@
-#include "google/CxHelperBaseUtil.h"
+#include "helper/CxHelperBaseUtil.h"
 
 #include <unistd.h>
 
@@ -38,6 +38,12 @@ void CxHelperBaseUtil::SetFolder(std::string_view folder) {
   if (!folder_.empty() && folder_.back() != '/') folder_ += '/';
 }
 
+std::string CxHelperBaseUtil::FilePath(std::string_view name) const {
+  if (name.empty()) return DataFilePath();
+  if (name.front() == '/') return std::string(name);
+  return folder_ + std::string(name);
+}
+
 void CxHelperBaseUtil::SetError(std::string_view text) {
   errorText_ = std::string(Utf8Prefix(text, kMaxErrorTextBytes));
   hasError_ = true;
@@ -52,13 +58,15 @@ bool CxHelperBaseUtil::RunHelper(int operation) {
   // An error file left from an earlier run would be taken for this run's.
   if (!errorFileName_.empty()) ::unlink(errorPath.c_str());
 
-  CxGAppParamParser params;
+  CxHelperParamParser params;
   FillParams(params);
   if (!params.Write(paramPath)) {
     // A stale parameter file might name another operation: never start the helper on it.
     ::unlink(paramPath.c_str());
-    QM_LOG_ERROR("Failed to write parameter file: %s", paramPath.c_str());
-    SetError("Could not write the helper program's parameter file.");
+    QM_LOG_ERROR("Failed to write parameter file: %s (%s)", paramPath.c_str(),
+                 params.ErrorText().c_str());
+    SetError("Could not write the helper program's parameter file " + paramPath + ": " +
+             params.ErrorText() + ".");
     return false;
   }
 
@@ -73,7 +81,16 @@ bool CxHelperBaseUtil::RunHelper(int operation) {
     ::unlink(paramPath.c_str());
 
   ReadErrorFile();
+  // A helper that never ran (or died) wrote no error file: the runner knows why.
+  if (!hasError_ && !runner_.FailureText().empty()) SetError(runner_.FailureText());
   return true;
+}
+
+bool CxHelperBaseUtil::HoldFolder(platform::DataFolderLock& lock) {
+  if (lock.Lock(folder_)) return true;
+  QM_LOG_ERROR("%s", lock.Error().c_str());
+  SetError(lock.Error());
+  return false;
 }
 
 void CxHelperBaseUtil::ReadErrorFile() {

@@ -5,16 +5,16 @@
 #include <string_view>
 #include <vector>
 
-#include "google/CxGAppDataReader.h"
-#include "google/CxGAppParamParser.h"
+#include "helper/CxHelperDataReader.h"
+#include "helper/CxHelperParamParser.h"
+#include "helper/HelperCodes.h"
+#include "platform/DataFolderLock.h"
 
-// Operation codes passed to a helper.
-enum HelperOperation : int { kHelperLoad = 1, kHelperSubmit = 2 };
-
-// What every helper-based connector (Google, ACT!, Lotus Notes, the CRMs) has in common: the
+// What every helper-based connector (each connector family) has in common: the
 // account and file settings, running the helper through a parameter file, and reading back its
 // error file. A connector family derives its base from this one and supplies its parameter keys
-// (FillParams); its data-type classes add their records through CxHelperDataUtil.
+// (FillParams); its data-type classes add their records through CxHelperLoadUtil or
+// CxHelperDataUtil.
 class CxHelperBaseUtil {
  public:
   // An error file beyond this is not a helper's report of a few lines.
@@ -51,7 +51,7 @@ class CxHelperBaseUtil {
   const std::string& Folder() const { return folder_; }
 
   // The runner of this data type (tests point it at a stand-in helper).
-  CxGAppDataReader& Runner() { return runner_; }
+  CxHelperDataReader& Runner() { return runner_; }
 
  protected:
   // Called by the data-type constructors.
@@ -64,15 +64,21 @@ class CxHelperBaseUtil {
   void SetExtraText(std::string_view text) { extraText_ = std::string(text); }
 
   // The connector family's parameter keys, in its order, for the current operation.
-  virtual void FillParams(CxGAppParamParser& params) const = 0;
+  virtual void FillParams(CxHelperParamParser& params) const = 0;
 
   // Writes the parameter file, runs the helper for `operation` and reads its error file.
   // False when the helper could not be given its parameters (then it is not started).
   bool RunHelper(int operation);
+  // Takes the working folder for this connector's run; false (with the reason as error text)
+  // when another program is using it.
+  bool HoldFolder(platform::DataFolderLock& lock);
   // Reads the error file into HasError/ErrorText.
   void ReadErrorFile();
 
   std::string DataFilePath() const { return folder_ + dataFileName_; }
+  // A file of this connector: the data file for an empty name, a bare name in the working
+  // folder, an absolute path as it is.
+  std::string FilePath(std::string_view name) const;
   void SetChanged(bool changed) { changed_ = changed; }
   void SetError(std::string_view text);
 
@@ -99,5 +105,5 @@ class CxHelperBaseUtil {
   std::vector<std::string> warnings_;
   bool hasError_ = false;
   bool changed_ = true;
-  CxGAppDataReader runner_;
+  CxHelperDataReader runner_;
 };

@@ -1,4 +1,4 @@
-#include "google/CxGAppParamParser.h"
+#include "helper/CxHelperParamParser.h"
 
 #include <cmath>
 #include <limits>
@@ -21,7 +21,7 @@ std::int32_t IntegerPart(double v) {
 
 }  // namespace
 
-bool CxGAppParamParser::Set(std::int32_t key, std::int32_t type, Value value) {
+bool CxHelperParamParser::Set(std::int32_t key, std::int32_t type, Value value) {
   for (Entry& e : entries_) {
     if (e.key != key) continue;
     if (e.type != type) return false;
@@ -32,27 +32,31 @@ bool CxGAppParamParser::Set(std::int32_t key, std::int32_t type, Value value) {
   return true;
 }
 
-bool CxGAppParamParser::SetInt(std::int32_t key, std::int32_t value) {
+bool CxHelperParamParser::SetInt(std::int32_t key, std::int32_t value) {
   return Set(key, kParamInt32, value);
 }
-bool CxGAppParamParser::SetNumber(std::int32_t key, double value) {
+bool CxHelperParamParser::SetNumber(std::int32_t key, double value) {
   return Set(key, kParamNumber, value);
 }
-bool CxGAppParamParser::SetBool(std::int32_t key, bool value) {
+bool CxHelperParamParser::SetBool(std::int32_t key, bool value) {
   return Set(key, kParamBool, value);
 }
-bool CxGAppParamParser::SetText(std::int32_t key, const char* text) {
+bool CxHelperParamParser::SetText(std::int32_t key, const char* text) {
   if (!text) return false;
   return SetText(key, std::string_view(text));
 }
-bool CxGAppParamParser::SetText(std::int32_t key, std::string_view text) {
+bool CxHelperParamParser::SetText(std::int32_t key, std::string_view text) {
   return Set(key, kParamText, std::string(Utf8Prefix(text, kMaxTextBytes)));
 }
 
-bool CxGAppParamParser::Write(std::string_view path) {
+bool CxHelperParamParser::Write(std::string_view path) {
   if (!path.empty()) path_ = std::string(path);
   CxFile f;
-  if (!f.Open(path_, "wb", /*ownerOnly=*/true)) return false;
+  error_.clear();
+  if (!f.Replace(path_)) {
+    error_ = f.ErrorText();
+    return false;
+  }
   f.WriteInt32(static_cast<std::int32_t>(entries_.size()));
   for (const Entry& e : entries_) {
     f.WriteInt32(e.key);
@@ -74,7 +78,9 @@ bool CxGAppParamParser::Write(std::string_view path) {
         break;
     }
   }
-  bool ok = !f.Failed();
-  f.Close();
-  return ok;
+  if (!f.Close()) {
+    error_ = f.ErrorText();
+    return false;
+  }
+  return true;
 }

@@ -4,14 +4,14 @@
 
 #include <limits>
 
-#include "HelperTestUtil.h"
-#include "google/CxGAppParamParser.h"
+#include "google/HelperTestUtil.h"
+#include "helper/CxHelperParamParser.h"
 
 namespace {
 
-TEST(CxGAppParamParser, GoldenBytes) {
+TEST(CxHelperParamParser, GoldenBytes) {
   TempDir dir;
-  CxGAppParamParser p;
+  CxHelperParamParser p;
   EXPECT_TRUE(p.SetText(1000, "first"));
   EXPECT_TRUE(p.SetInt(7, -2));
   EXPECT_TRUE(p.SetNumber(8, 41.9));
@@ -44,9 +44,9 @@ TEST(CxGAppParamParser, GoldenBytes) {
   EXPECT_EQ(ReadFile(dir.file("Param.dat")), expected);
 }
 
-TEST(CxGAppParamParser, FileIsOwnerOnly) {
+TEST(CxHelperParamParser, FileIsOwnerOnly) {
   TempDir dir;
-  CxGAppParamParser p;
+  CxHelperParamParser p;
   p.SetText(1001, "secret");
   ASSERT_TRUE(p.Write(dir.file("p.dat")));
   struct stat st {};

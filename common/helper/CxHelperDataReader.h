@@ -19,17 +19,17 @@ enum class HelperRunResult {
 // Starts one helper program with the parameter file as its only argument and waits for it.
 // No shell is involved: the program and the argument travel as they are, whatever they contain.
 // The same runner serves every helper-based connector.
-class CxGAppDataReader {
+class CxHelperDataReader {
  public:
   static constexpr std::chrono::milliseconds kWaitLimit{30 * 60 * 1000};
 
-  CxGAppDataReader();
-  CxGAppDataReader(const CxGAppDataReader&) = delete;
-  CxGAppDataReader& operator=(const CxGAppDataReader&) = delete;
+  CxHelperDataReader();
+  CxHelperDataReader(const CxHelperDataReader&) = delete;
+  CxHelperDataReader& operator=(const CxHelperDataReader&) = delete;
   // Deletes the parameter and data files of the last run.
-  ~CxGAppDataReader();
+  ~CxHelperDataReader();
 
-  // A bare program name such as "GAddrUtil.exe", looked for in the helper folder only.
+  // A bare program name such as "AddrUtil.exe", looked for in the helper folder only.
   void SetProgram(std::string_view name) { program_ = std::string(name); }
   // The working folder; the parameter file path is this folder followed directly by its name.
   void SetFolder(std::string_view folder) { folder_ = std::string(folder); }
@@ -42,6 +42,8 @@ class CxGAppDataReader {
   void SetWaitLimit(std::chrono::milliseconds limit) { waitLimit_ = limit; }
 
   HelperRunResult Run();
+  // Why the last run could not be started or ended abnormally, for a person; empty otherwise.
+  const std::string& FailureText() const { return failure_; }
 
   // The file that Run starts: the name in the helper folder, or the name without ".exe" when
   // only that is installed.
@@ -56,6 +58,7 @@ class CxGAppDataReader {
   std::string dataFileName_;
   std::string helperFolder_;
   std::string currentFolder_;
+  std::string failure_;
   std::chrono::milliseconds waitLimit_ = kWaitLimit;
   pid_t pid_ = -1;  // a helper left running after a time-out
 };

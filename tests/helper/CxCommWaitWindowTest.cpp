@@ -4,9 +4,9 @@
 
 #include <atomic>
 
-#include "HelperTestUtil.h"
-#include "google/CxCommWaitWindow.h"
-#include "google/CxGAppDataReader.h"
+#include "google/HelperTestUtil.h"
+#include "helper/CxCommWaitWindow.h"
+#include "helper/CxHelperDataReader.h"
 
 namespace {
 
@@ -190,7 +190,7 @@ TEST(WaitWindow, ShowsTheStatusLinesOfARunningHelper) {
                            .Text("GFakeStatus.dat")
                            .str();
   WriteFile(box.file("GFakeParam.dat"), params);
-  CxGAppDataReader r;
+  CxHelperDataReader r;
   r.SetHelperFolder(box.helperFolder());
   r.SetProgram("GFakeUtil");
   r.SetFolder(box.folder());

@@ -1,4 +1,4 @@
-#include "google/CxGAppDataReader.h"
+#include "helper/CxHelperDataReader.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -138,33 +138,34 @@ class SpawnAttributes {
 
 }  // namespace
 
-CxGAppDataReader::CxGAppDataReader() : helperFolder_(platform::ExecutableFolder()) {}
+CxHelperDataReader::CxHelperDataReader() : helperFolder_(platform::ExecutableFolder()) {}
 
-CxGAppDataReader::~CxGAppDataReader() {
+CxHelperDataReader::~CxHelperDataReader() {
   Release();
   ReapAbandoned();
+  failure_.clear();
   if (!paramFileName_.empty()) ::unlink((folder_ + paramFileName_).c_str());
   if (!dataFileName_.empty()) ::unlink((folder_ + dataFileName_).c_str());
 }
 
-void CxGAppDataReader::SetHelperFolder(std::string_view folder) {
+void CxHelperDataReader::SetHelperFolder(std::string_view folder) {
   helperFolder_ = std::string(folder);
   if (!helperFolder_.empty() && helperFolder_.back() != '/') helperFolder_ += '/';
 }
 
-void CxGAppDataReader::Release() {
+void CxHelperDataReader::Release() {
   if (pid_ > 0) Abandon(pid_);
   pid_ = -1;
 }
 
-std::string CxGAppDataReader::ResolveProgram() const {
+std::string CxHelperDataReader::ResolveProgram() const {
   std::string path = helperFolder_ + program_;
   if (IsExecutableFile(path) || !EndsWithExe(program_)) return path;
   std::string bare = path.substr(0, path.size() - 4);
   return IsExecutableFile(bare) ? bare : path;
 }
 
-HelperRunResult CxGAppDataReader::Run() {
+HelperRunResult CxHelperDataReader::Run() {
   Release();
   ReapAbandoned();
 
@@ -202,6 +203,8 @@ HelperRunResult CxGAppDataReader::Run() {
   if (!err) err = ::posix_spawn(&pid, program.c_str(), &sa.actions, &sa.attr, argv, environ);
   if (err) {
     QM_LOG_ERROR("CreateProcess Error: %s", std::strerror(err));
+    failure_ =
+        "The helper program " + program + " could not be started: " + std::strerror(err) + ".";
     return HelperRunResult::kStartFailed;
   }
   QM_LOG_INFO("Command executed successfully.");
@@ -212,6 +215,8 @@ HelperRunResult CxGAppDataReader::Run() {
     case WaitOutcome::kEnded:
       if (WIFSIGNALED(status)) {
         QM_LOG_ERROR("Helper utility program ended by signal %d.", WTERMSIG(status));
+        failure_ = "The helper program " + program + " ended abnormally (" +
+                   strsignal(WTERMSIG(status)) + ").";
         return HelperRunResult::kSignalled;
       }
       QM_LOG_INFO("Helper utility program exited successfully.");
@@ -224,6 +229,8 @@ HelperRunResult CxGAppDataReader::Run() {
       break;
   }
   QM_LOG_ERROR("Got unexpected error, return code=%d", waitError);
+  failure_ =
+      "Waiting for the helper program " + program + " failed: " + std::strerror(waitError) + ".";
   pid_ = pid;
   return HelperRunResult::kWaitFailed;
 }
