@@ -1,4 +1,4 @@
 #pragma once
 
 // The wait-window model, included from this one place so that its folder can move.
-#include "google/CxCommWaitWindow.h"
+#include "helper/CxCommWaitWindow.h"

@@ -42,7 +42,5 @@ struct ContactKind {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int code = RunHelperProgram<ContactKind>(argc, argv);
-  if (argc == 2) ReportSkippedFiles(argv[1]);
-  return code;
+  return RunHelperProgram<ContactKind>(argc, argv);
 }

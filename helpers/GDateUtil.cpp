@@ -59,7 +59,5 @@ struct EventKind {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int code = RunHelperProgram<EventKind>(argc, argv);
-  if (argc == 2) ReportSkippedFiles(argv[1]);
-  return code;
+  return RunHelperProgram<EventKind>(argc, argv);
 }

@@ -33,7 +33,5 @@ struct NoteKind {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int code = RunHelperProgram<NoteKind>(argc, argv);
-  if (argc == 2) ReportSkippedFiles(argv[1]);
-  return code;
+  return RunHelperProgram<NoteKind>(argc, argv);
 }

@@ -34,7 +34,5 @@ struct TaskKind {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int code = RunHelperProgram<TaskKind>(argc, argv);
-  if (argc == 2) ReportSkippedFiles(argv[1]);
-  return code;
+  return RunHelperProgram<TaskKind>(argc, argv);
 }

@@ -243,6 +243,7 @@ int RunHelperProgram(int argc, char** argv) {
   } else {
     session.Error(HelperSession::kStoppedText);
   }
+  for (const std::string& skipped : RecordStore::Skipped()) session.Warning(skipped);
   session.End();
   return 0;
 }

@@ -88,14 +88,38 @@ void HelperSession::SetDataIni(const char* key, const char* value) {
 
 void HelperSession::End() {
   const std::string errorFile = params_.Text(kGParamErrorFile);
-  if (!errors_.empty() && !errorFile.empty()) {
+  if ((!errors_.empty() || !warnings_.empty()) && !errorFile.empty()) {
     platform::IniDocument doc;
-    doc.Set("Error", "Error.Count", std::to_string(errors_.size()));
-    for (std::size_t i = 0; i < errors_.size(); ++i)
-      doc.Set("Error", "Error." + std::to_string(i + 1), errors_[i]);
+    if (!errors_.empty()) {
+      doc.Set("Error", "Error.Count", std::to_string(errors_.size()));
+      for (std::size_t i = 0; i < errors_.size(); ++i)
+        doc.Set("Error", "Error." + std::to_string(i + 1), errors_[i]);
+    }
+    if (!warnings_.empty()) {
+      QM_LOG_ERROR("%zu files of the local account were left out.", warnings_.size());
+      // A person reads these; past a few hundred the rest is a count.
+      constexpr std::size_t kMaxWarnings = 200;
+      const bool cut = warnings_.size() > kMaxWarnings;
+      const std::size_t n = cut ? kMaxWarnings : warnings_.size();
+      for (std::size_t i = 0; i < n; ++i) {
+        std::string text = cut && i + 1 == n
+                               ? std::to_string(warnings_.size() - i) + " more files were left out."
+                               : warnings_[i];
+        doc.Set("Warning", "Warning." + std::to_string(i + 1), text);
+      }
+      doc.Set("Warning", "Warning.Count", std::to_string(n));
+    }
     if (!doc.Save(folder_ + errorFile)) QM_LOG_ERROR("Failed to write the error file.");
   }
   SetDataIni("Running", "0");
+}
+
+void HelperSession::Warning(const std::string& text) {
+  QM_LOG_ERROR("Left out %s", text.c_str());
+  std::string line = text;
+  for (char& c : line)
+    if (c == '\r' || c == '\n') c = ' ';
+  warnings_.push_back(std::move(line));
 }
 
 void HelperSession::Error(const std::string& text) {

@@ -23,7 +23,7 @@ struct HelperTestSwitches {
 
 // One run of a helper program: the contract's files and hand-shakes.
 // Begin marks the run in the data ini file ("Running" = 1), End writes the error file and
-// clears the mark. Errors collect in between and reach the error file together.
+// clears the mark. Errors and warnings collect in between and reach the error file together.
 class HelperSession {
  public:
   static constexpr const char* kSwitchFile = "GHelperTest.ini";
@@ -43,6 +43,9 @@ class HelperSession {
 
   void Error(const std::string& text);
   std::size_t ErrorCount() const { return errors_.size(); }
+  // Something left out without failing the run (a record file that could not be read); End
+  // writes them to the error file's [Warning] section.
+  void Warning(const std::string& text);
   // The first line of the status file; the wait window shows it.
   void Status(const std::string& line);
   // "<verb> <noun> i of n", now and then (and always for the last one); honours RecordDelayMs.
@@ -60,6 +63,7 @@ class HelperSession {
   std::string dataIniPath_;
   int operation_ = 0;
   std::vector<std::string> errors_;
+  std::vector<std::string> warnings_;
   bool stopped_ = false;
   std::chrono::steady_clock::time_point lastStopCheck_{};
   std::chrono::steady_clock::time_point lastStatus_{};

@@ -462,36 +462,3 @@ PassThrough PassThrough::Parse(std::string_view text) {
   }
   return p;
 }
-
-void ReportSkippedFiles(const std::string& paramPath) {
-  const std::vector<std::string>& skipped = RecordStore::Skipped();
-  if (skipped.empty()) return;
-  QM_LOG_ERROR("%zu files of the local account were left out.", skipped.size());
-  HelperParams params;
-  if (!params.Read(paramPath)) return;
-  std::string folder = params.Text(kKeyFolder);
-  if (folder.empty()) {
-    auto slash = paramPath.rfind('/');
-    folder = slash == std::string::npos ? std::string("./") : paramPath.substr(0, slash + 1);
-  }
-  if (folder.back() != '/') folder += '/';
-  const std::string errorFile = params.Text(kKeyErrorFile);
-  if (errorFile.empty()) return;
-  // The run's errors are already there; warnings go beside them.
-  platform::IniDocument doc;
-  doc.Load(folder + errorFile);
-  // A person reads these; past a few hundred the rest is a count.
-  constexpr std::size_t kMaxWarnings = 200;
-  const bool cut = skipped.size() > kMaxWarnings;
-  const std::size_t n = cut ? kMaxWarnings : skipped.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    bool last = cut && i + 1 == n;
-    std::string text =
-        last ? std::to_string(skipped.size() - i) + " more files were left out." : skipped[i];
-    QM_LOG_ERROR("Left out %s", text.c_str());
-    doc.Set("Warning", "Warning." + std::to_string(i + 1), text);
-  }
-  doc.Set("Warning", "Warning.Count", std::to_string(n));
-  if (!doc.Save(folder + errorFile))
-    QM_LOG_ERROR("Failed to write the warnings of the error file.");
-}

@@ -86,10 +86,6 @@ class RecordStore {
   mutable std::map<std::string, std::string> staged_;
 };
 
-// Adds the files skipped by this run to the error file of the run whose parameter file is
-// `paramPath`, as warnings: section [Warning], Warning.Count and Warning.1 ... .
-void ReportSkippedFiles(const std::string& paramPath);
-
 // A random identifier of 32 hexadecimal digits.
 std::string NewIdentifier();
 // The revision of a file's content, like an HTTP ETag: changes whenever the content does.

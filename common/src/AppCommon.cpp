@@ -11,11 +11,11 @@
 #include "google/GoogleContact.h"
 #include "misc/CxDebugUtil.h"
 #include "palm/PmCodePage.h"
+#include "platform/DataFolderLock.h"
 #include "src/AppSettings.h"
 #include "src/ConnectorTable.h"
 #include "src/CxMILog.h"
 #include "src/EngineConnectors.h"
-#include "src/EngineFolderLock.h"
 #include "src/EngineHost.h"
 
 namespace {
@@ -196,22 +196,10 @@ void ReportError(const std::string& text) {
 
 // Every driver call holds the data folder, so that a second program never shares its helpers'
 // exchange files. Null when it is busy (the person has been told).
-std::unique_ptr<EngineFolderLock> HoldFolder(const std::string& folder, EngineHost& host) {
-  auto lock = std::make_unique<EngineFolderLock>();
-  switch (lock->Acquire(folder)) {
-    case EngineFolderLock::Result::kHeld:
-      return lock;
-    case EngineFolderLock::Result::kBusy: {
-      std::string text = "Another Quillmove program is working with the data folder " + folder +
-                         ". Wait until it has finished, then try again.";
-      ReportError(text);
-      host.ShowMessage("Error", text, EngineHost::Icon::kError);
-      return nullptr;
-    }
-    case EngineFolderLock::Result::kFailed:
-      break;
-  }
-  std::string text = "The data folder " + folder + " cannot be used: " + lock->Error();
+std::unique_ptr<platform::DataFolderLock> HoldFolder(const std::string& folder, EngineHost& host) {
+  auto lock = std::make_unique<platform::DataFolderLock>();
+  if (lock->Lock(folder)) return lock;
+  std::string text = lock->Error() + " Wait until it has finished, then try again.";
   ReportError(text);
   host.ShowMessage("Error", text, EngineHost::Icon::kError);
   return nullptr;

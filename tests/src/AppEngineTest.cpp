@@ -1,6 +1,9 @@
 // The engine's drivers over the real Palm sources, our Google helpers (a local account) and the
 // stand-in helper, without a window.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
@@ -17,7 +20,6 @@
 #include "src/AppCommon.h"
 #include "src/AppSettings.h"
 #include "src/ConnectorTable.h"
-#include "src/EngineFolderLock.h"
 #include "src/EngineHost.h"
 
 namespace {
@@ -272,17 +274,19 @@ TEST_F(EngineTest, PartialLoadIsToldEverywhere) {
 }
 
 TEST_F(EngineTest, BusyDataFolderIsTold) {
-  EngineFolderLock other;
-  ASSERT_EQ(other.Acquire(folder_), EngineFolderLock::Result::kHeld);
+  // Another program's hold: a lock of its own on the same file.
+  int other = ::open((folder_ + "quillmove.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_GE(other, 0);
+  ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
   auto e = Engine();
   EXPECT_FALSE(e->LoadBothSides(kAppPalmDesktop, kAppGoogle));
   EXPECT_FALSE(e->SubmitChanges(kAppGoogle));
   ASSERT_EQ(host_.messages.size(), 2u);
-  EXPECT_NE(host_.messages[0].find("Another Quillmove program is working with the data folder"),
+  EXPECT_NE(host_.messages[0].find("Another Quillmove program is using the data folder"),
             std::string::npos);
   EXPECT_EQ(e->Table().At(8), nullptr);
   EXPECT_FALSE(fs::exists(folder_ + "MILog.txt"));
-  other.Release();
+  ::close(other);
   EXPECT_TRUE(e->LoadBothSides(kAppPalmDesktop, kAppGoogle));
 }
 
