@@ -584,7 +584,8 @@ Event MakeEvent(Rng& rng, const Diary& diary, std::size_t n, std::int32_t weekSt
     case 7:
     case 8: {
       const Ymd c = CivilFromDays(e.day);
-      const int week = shape == 8 ? 4 : rng.Below(4);
+      // Each week of the month in turn, so that a few dozen events hold them all.
+      const int week = shape == 8 ? 4 : static_cast<int>(n / 12 % 4);
       e.day = NthWeekday(c.y, c.m, rng.Below(7), week);
       Repeat(rng, e, PmRepeat::kMonthlyByWeekday, 1 + rng.Below(2), weekStart);
       e.repeat.weekIndex = week;
@@ -1093,7 +1094,8 @@ bool WriteVariedDatebook(const std::string& path, std::size_t records, std::uint
   for (std::size_t n = 0; n < records; ++n) {
     // Each record draws its own shape: three in four repeat.
     const auto shape = static_cast<std::size_t>(rng.OneIn(4) ? rng.Below(3) : 3 + rng.Below(9));
-    Event e = MakeEvent(rng, kLatinDiary, shape, rng.Below(2), false);
+    Event e = MakeEvent(rng, kLatinDiary, shape + 12 * static_cast<std::size_t>(rng.Below(1000)),
+                        rng.Below(2), false);
     PmDateRecord r{};
     r.start = StartOf(e);
     r.end = EndOf(e);
