@@ -17,7 +17,7 @@ for t in "${targets[@]}"; do
   fi
 done
 
-work=$(mktemp -d -t quillmove-demo-XXXXXX)
+work=${QM_DEMO_WORK:-$(mktemp -d -t quillmove-demo-XXXXXX)}
 palm=$work/Palm
 user=1
 echo "== Sample Palm Desktop installation"

@@ -1,14 +1,22 @@
 #!/usr/bin/env bash
-# Builds everything and runs the main job.
+# Builds everything and runs the main job: the headless demo migration (a sample Palm Desktop
+# user into a fresh local account, then a second run that finds nothing left to do), then the
+# wizard over the same data when a display is available.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake --preset release
 cmake --build --preset release
 bin=build/release/bin
-echo "== Settings of this user's data folder"
-"$bin/quillmove-cli" settings
-echo "== Comparing the bundled sample contacts with the sample account"
-"$bin/quillmove-cli" compare contacts tests/data/cli/source-contacts.jsonl tests/data/cli/target-contacts.jsonl
-echo "== A bundled Palm Desktop date book, as common records"
-"$bin/quillmove-cli" dump palm calendar --file fuzz/corpus/pm_dat_fuzzer/datebook-layout2.dat
+export QM_DEMO_WORK
+QM_DEMO_WORK=$(mktemp -d -t quillmove-demo-XXXXXX)
+scripts/demo.sh release
+if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
+  echo "== Starting the wizard over the demo's data folder (close it to end)"
+  XDG_DATA_HOME=$QM_DEMO_WORK/data XDG_CONFIG_HOME=$QM_DEMO_WORK/config WINEPREFIX=$QM_DEMO_WORK/wine \
+    "$bin/quillmove"
+else
+  echo "== No display: start the wizard with $bin/quillmove on a desktop, or without one with"
+  echo "   xvfb-run -s '-screen 0 1280x1024x24' $bin/quillmove"
+  echo "   (XDG_DATA_HOME=$QM_DEMO_WORK/data XDG_CONFIG_HOME=$QM_DEMO_WORK/config opens the demo's data)"
+fi
