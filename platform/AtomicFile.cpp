@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <random>
@@ -187,15 +188,26 @@ std::vector<std::string> AtomicFileBatch::Commit() {
   return failed;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& out) {
+bool ReadWholeFile(const std::string& path, std::string& out, std::size_t maxBytes) {
   out.clear();
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+            static_cast<std::uintmax_t>(st.st_size) <= maxBytes;
   char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-  bool ok = !std::ferror(f);
-  std::fclose(f);
+  while (ok) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ok = n == 0;
+      break;
+    }
+    out.append(buf, static_cast<std::size_t>(n));
+    ok = out.size() <= maxBytes;  // it may grow while we read
+  }
+  ::close(fd);
+  if (!ok) out.clear();
   return ok;
 }
 

@@ -77,7 +77,9 @@ class AtomicFileBatch {
   std::vector<std::pair<std::string, std::string>> staged_;  // temporary, final path
 };
 
-// Reads a whole file; false when it cannot be opened or read.
-bool ReadWholeFile(const std::string& path, std::string& out);
+// Reads a whole regular file of at most maxBytes; false when it cannot be opened or read, is
+// larger, or is no regular file (a FIFO or a device would block or never end).
+bool ReadWholeFile(const std::string& path, std::string& out,
+                   std::size_t maxBytes = static_cast<std::size_t>(-1));
 
 }  // namespace platform

@@ -1,10 +1,10 @@
 #include "platform/Registry.h"
+#include "platform/AtomicFile.h"
 #include "platform/Utf8Append.h"
 
 #include <sys/stat.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <utility>
 
 namespace platform {
@@ -436,14 +436,7 @@ FileStamp StampOf(const std::string& path) {
 bool ReadWholeFile(const std::string& path, const FileStamp& stamp, std::string& out) {
   out.clear();
   if (!stamp.exists || stamp.size > kMaxRegFileBytes) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  char buf[65536];
-  while (in.read(buf, sizeof buf) || in.gcount() > 0) {
-    out.append(buf, static_cast<std::size_t>(in.gcount()));
-    if (out.size() > kMaxRegFileBytes) return false;  // grew while we read
-  }
-  return true;
+  return platform::ReadWholeFile(path, out, kMaxRegFileBytes);
 }
 
 std::string EnvValue(const char* name) {
