@@ -135,8 +135,13 @@ class PmSource : protected PmSourceLoaders<Layout1, Layout2, Ex2Record> {
     }
     report_.records = manager_.Count();
     const CxLoadReport* loader = nullptr;
+    CxLoadReport ex2;
     if (loaded_ == kPmLayout1) loader = &this->layout1_.Report();
     if (loaded_ == kPmLayout2) loader = &this->layout2_.Report();
+    if (loaded_ == kPmLayout6x && this->layout6_) {
+      ex2 = this->layout6_->Report();
+      loader = &ex2;
+    }
     std::string where = loader && !loader->complete ? loader->stoppedAt : std::string();
     if (unplaced_ > 0) {
       where +=
@@ -204,7 +209,9 @@ class PmGenerationSource : public PmSource<Derived, Layout1, Layout2, Ex2Record,
 
  protected:
   PmGenerationSource(std::uint32_t version, PmOldVersions old)
-      : Source(version), generation_(PmLayoutForVersion(version, old)) {}
+      : Source(version),
+        generation_(PmLayoutForVersion(version, old)),
+        unread_(version == kPmVersionUnread) {}
 
  private:
   bool LoadUser(std::int32_t userId) {
@@ -226,14 +233,16 @@ class PmGenerationSource : public PmSource<Derived, Layout1, Layout2, Ex2Record,
 
   bool LoadFolder(const std::string& userFolder) {
     this->Clear();
-    if (generation_ == kPmLayoutNone || !this->LoadLayout(generation_, userFolder, true)) {
+    const int generation = unread_ ? this->GenerationInFolder(userFolder) : generation_;
+    if (generation == kPmLayoutNone || !this->LoadLayout(generation, userFolder, true)) {
       this->loaded_ = kPmLayoutFailed;
       return false;
     }
-    this->loaded_ = generation_;
+    this->loaded_ = generation;
     this->Build();
     return true;
   }
 
   int generation_;
+  bool unread_;  // no Palm Desktop version: each user's files choose the generation
 };
