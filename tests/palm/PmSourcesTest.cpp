@@ -13,6 +13,8 @@
 
 #include "PmFixtures.h"
 #include "PmTestUtil.h"
+#include "PmVariedDatebook.h"
+#include "json/RecordJson.h"
 #include "palm/PmAddrInfo.h"
 #include "palm/PmDateInfo.h"
 #include "palm/PmMemoInfo.h"
@@ -443,6 +445,28 @@ TEST_F(PmSourcesTest, DatLayoutComesFromTheVersionWord) {
   EXPECT_FALSE(info.LoadByFile(path));
   EXPECT_FALSE(info.Report().reason.empty());
   EXPECT_EQ(info.Report().reason.find("version"), std::string::npos) << info.Report().reason;
+}
+
+// Converting while reading, without Palm records behind the common ones, gives the same
+// common records as converting after the load.
+TEST_F(PmSourcesTest, ConvertingWhileReadingGivesTheSameRecords) {
+  PmDateUtil db;
+  PmVariedDatebook(7).Fill(db, 600);
+  const std::string path = dir_.File("varied.dat");
+  ASSERT_TRUE(db.SaveAs(path));
+  auto dump = [&](bool keep) {
+    PmDateInfo info(kLayout2Version);
+    info.SetKeepNative(keep);
+    EXPECT_TRUE(info.LoadByFile(path));
+    EXPECT_EQ(info.ItemCount() > 0, keep);
+    std::string out;
+    for (std::uint32_t i = 0; i < info.Manager().Count(); ++i)
+      out += ToJson(*info.Manager().Peek(static_cast<std::int32_t>(i))).dump() + "\n";
+    return out;
+  };
+  const std::string kept = dump(true);
+  EXPECT_GT(kept.size(), 1000u);
+  EXPECT_EQ(dump(false), kept);
 }
 
 TEST_F(PmSourcesTest, EventLayout1Conversion) {
