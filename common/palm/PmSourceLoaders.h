@@ -109,15 +109,15 @@ class PmSourceLoaders {
       return layout;
     }
     std::error_code ec;
-    if (layout6_) {
-      const std::string mdb = layout6_->UserFile(userFolder);
-      if (std::filesystem::is_regular_file(mdb, ec)) {
-        QM_LOG_INFO("Palm Desktop version unknown; reading the 6.x database %s.", mdb.c_str());
-        return kPmLayout6x;
-      }
-    }
     // A damaged or foreign file: the layout-2 loader says what is wrong with it.
     if (std::filesystem::exists(dat, ec)) return kPmLayout2;
+    // Without a 6.x loader in this program its absence is the reason.
+    if (!layout6_) return kPmLayout6x;
+    const std::string mdb = layout6_->UserFile(userFolder);
+    if (std::filesystem::is_regular_file(mdb, ec)) {
+      QM_LOG_INFO("Palm Desktop version unknown; reading the 6.x database %s.", mdb.c_str());
+      return kPmLayout6x;
+    }
     QM_LOG_ERROR("No Palm Desktop %s database in the user's folder %s.", layout1_.KindName(),
                  userFolder.c_str());
     return kPmLayoutNone;
