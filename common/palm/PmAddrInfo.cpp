@@ -112,7 +112,8 @@ std::string AddressPart(const PmPostalAddress& a, int part) {
 
 }  // namespace
 
-PmAddrInfo::PmAddrInfo(std::uint32_t version) : PmSource(version) {
+PmAddrInfo::PmAddrInfo(std::uint32_t version)
+    : PmSource(version), unread_(version == kPmVersionUnread) {
   g_selector = PmLayoutForVersion(version, PmOldVersions::kUnknown);
 }
 
@@ -157,11 +158,14 @@ bool PmAddrInfo::LoadFolder(const std::string& userFolder) {
     loaded_ = kPmLayoutFailed;
     return false;
   }
-  if (!LoadLayout(g_selector, userFolder, true)) {
+  // Without a version the folder's own files choose, and the field tables follow what was read.
+  const int generation = unread_ ? GenerationInFolder(userFolder) : g_selector;
+  if (generation == kPmLayoutNone || !LoadLayout(generation, userFolder, true)) {
     loaded_ = kPmLayoutFailed;
     return false;
   }
-  loaded_ = g_selector;
+  g_selector = generation;
+  loaded_ = generation;
   Build();
   return true;
 }

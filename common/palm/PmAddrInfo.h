@@ -61,5 +61,6 @@ class PmAddrInfo : public PmSource<PmAddrInfo, PmAddrUtil, PmAddrExUtil, PmAddrE
   void ApplyMap(PmAddrItem& item, CommonContact& c) const;
 
   int fieldCount_ = 0;
+  bool unread_ = false;  // no Palm Desktop version: the user's files choose the generation
   std::array<std::int32_t, kMapSlots> map_{};
 };

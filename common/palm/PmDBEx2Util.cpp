@@ -55,6 +55,12 @@ bool PmDBEx2Util::Open(const std::string& path) {
   }
   if (!accessor_) SetAccessor(std::make_unique<PmMDBAccessor>());
   if (!accessor_->Open(kind_, path)) return false;
+  // An Access database of another program opens as well as ours; without the records table
+  // it would read as an empty Palm database.
+  if (!accessor_->HasTable("Main")) {
+    QM_LOG_ERROR("%s is not a Palm Desktop database: it has no table Main.", path.c_str());
+    return false;
+  }
   opened_ = true;
   LoadCategories();
   return true;

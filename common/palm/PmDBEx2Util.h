@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "misc/CxDebugUtil.h"
+#include "misc/CxLoadReport.h"
 #include "palm/PmCategoryEx2.h"
 #include "palm/PmDataAccessor.h"
 #include "palm/PmEx2Field.h"
@@ -31,6 +32,8 @@ class PmDBEx2Util {
   const PmCategoryEx2* CategoryById(std::int32_t id) const { return categories_.ById(id); }
   const PmCategoryEx2Mgr& Categories() const { return categories_; }
   const PmInfoEx2& Information() const { return info_; }
+  // Where the last load stopped when it kept only part of table "Main".
+  const CxLoadReport& Report() const { return report_; }
 
   // Reads through `accessor` instead of an mdbtools one (tests, tools).
   void SetAccessor(std::unique_ptr<PmDataAccessor> accessor);
@@ -49,6 +52,8 @@ class PmDBEx2Util {
   void FillCategoryName(PmEx2Head& head) const;
 
   PmDataAccessor* Accessor() { return accessor_.get(); }
+
+  CxLoadReport report_;
 
  private:
   PmDbKind kind_;
@@ -80,11 +85,16 @@ class PmEx2Loader : public PmDBEx2Util {
   bool LoadByFile(const std::string& path) {
     QM_LOG_INFO("Loading Palm Desktop %s: %s", KindName(), path.c_str());
     records_.clear();
+    report_.Reset();
     if (!Open(path)) {
       QM_LOG_ERROR("Open Palm Desktop %s database failed: %s", KindName(), path.c_str());
       return false;
     }
-    ReadMain();
+    if (!ReadMain()) {
+      records_.clear();
+      return false;
+    }
+    report_.records = records_.size();
     return true;
   }
 
@@ -105,18 +115,24 @@ class PmEx2Loader : public PmDBEx2Util {
     return names;
   }
 
-  void ReadMain() {
+  // False when the table could not be read at all; an empty table is read.
+  bool ReadMain() {
     const char* kind = KindName();
     QM_LOG_INFO("Start loading Palm Desktop %s main records.", kind);
     const auto columns = Rec::Columns();
     const PmColumns names = ColumnNames();
     auto row = Accessor()->Query("Main", names);
     if (!row) {
+      const std::string why = Accessor()->WalkStoppedAt();
+      if (!why.empty()) {
+        QM_LOG_ERROR("The %s main table could not be read: %s", kind, why.c_str());
+        return false;
+      }
       QM_LOG_ERROR(
           "Failed to query the first record of the %s main table. Check if there is any records "
           "in the database table.",
           kind);
-      return;
+      return true;
     }
     QM_LOG_INFO("Query first record in the %s database table successfully.", kind);
     std::size_t shortRows = 0;
@@ -124,6 +140,7 @@ class PmEx2Loader : public PmDBEx2Util {
     while (row) {
       if (records_.size() == kMaxRecords) {
         QM_LOG_ERROR("More than %zu %s records; the rest are ignored.", kMaxRecords, kind);
+        report_.StopAt("record " + std::to_string(kMaxRecords + 1) + ": too many records");
         break;
       }
       Rec rec{};
@@ -149,7 +166,12 @@ class PmEx2Loader : public PmDBEx2Util {
     if (oddValues > 0) {
       QM_LOG_ERROR("%zu %s values had an unexpected kind and were left empty.", oddValues, kind);
     }
+    if (report_.complete) {
+      const std::string stop = Accessor()->WalkStoppedAt();
+      if (!stop.empty()) report_.StopAt(stop);
+    }
     QM_LOG_INFO("Loading Palm Desktop %s main records completed successfully.", kind);
+    return true;
   }
 
   std::vector<Rec> records_;

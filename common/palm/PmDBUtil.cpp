@@ -106,9 +106,29 @@ void PmDBUtil::Clear() {
   repeats_.Reset();
 }
 
+std::string PmDBUtil::UserFile(PmDatabase db, const std::string& userFolder) {
+  const DatabaseNames& n = kNames[static_cast<int>(db)];
+  return PmEntryNoCase(PmEntryNoCase(userFolder, n.folder), n.file);
+}
+
+int PmDBUtil::PeekLayout(const std::string& path, PmDatabase db) {
+  PmFileSource src(path);
+  if (!src.IsOpen()) return 0;
+  std::uint32_t word = src.ReadU32();
+  if (!IsKnownVersion(word)) {
+    std::uint8_t magic[kMagicBytes - 4];
+    if (!src.ReadBytes(magic, sizeof magic)) return 0;
+    word = src.ReadU32();
+  }
+  if (src.Failed()) return 0;
+  for (int layout : {1, 2}) {
+    if (word == VersionWord(db, layout)) return layout;
+  }
+  return 0;
+}
+
 bool PmDBUtil::LoadByUser(const std::string& userFolder) {
-  const DatabaseNames& n = kNames[static_cast<int>(db_)];
-  return Load(PmEntryNoCase(PmEntryNoCase(userFolder, n.folder), n.file));
+  return Load(UserFile(db_, userFolder));
 }
 
 bool PmDBUtil::Load(const std::string& path) {

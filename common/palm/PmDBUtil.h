@@ -75,6 +75,12 @@ class PmDBUtil {
   PmDBUtil(const PmDBUtil&) = delete;
   PmDBUtil& operator=(const PmDBUtil&) = delete;
 
+  // The layout (1 or 2) that a ".dat" file of `db` names in its version word, after the
+  // optional magic block; 0 when the file cannot be read or names neither.
+  static int PeekLayout(const std::string& path, PmDatabase db);
+  // The database's file in a user's data folder ("datebook/datebook.dat"), any case.
+  static std::string UserFile(PmDatabase db, const std::string& userFolder);
+
   bool Load(const std::string& path);
   bool Load(PmByteSource& src);
   // The user's data folder plus "<sub-folder>/<file>" of this database.

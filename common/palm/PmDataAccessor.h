@@ -40,6 +40,11 @@ class PmDataAccessor {
   // Next row of the walk that Query started with the same table and columns.
   virtual std::optional<PmRow> NextRow(std::string_view table, PmColumns columns) = 0;
   virtual bool Execute(const std::string& sql, bool returnsRows) = 0;
+  // Whether the open database has a table of that name (any case).
+  virtual bool HasTable(std::string_view) const { return true; }
+  // Empty when the last statement read its table to the end (or found it empty); otherwise why
+  // and where it stopped, the rows before the damage still handed out.
+  virtual std::string WalkStoppedAt() const { return {}; }
 
   // SQL for the three tables Palm Desktop keeps in each database.
   static std::string InformationSql(std::string_view where, PmSqlOperation op, PmColumns columns,

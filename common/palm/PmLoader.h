@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <span>
 #include <string>
 #include <type_traits>
@@ -27,7 +28,11 @@ class PmLoader : public PmDBUtil {
 
   const std::vector<Rec>& Records() const { return records_; }
   std::vector<Rec>& Records() { return records_; }
-  std::size_t RecordCount() const override { return records_.size(); }
+  std::size_t RecordCount() const override { return sink_ ? streamed_ : records_.size(); }
+  // While set, each record read goes to `sink` instead of the record list, so that a source that
+  // keeps no Palm records converts it at once; null tells the sink that reading starts over.
+  using RecordSink = std::function<void(const Rec*)>;
+  void SetRecordSink(RecordSink sink) { sink_ = std::move(sink); }
 
  protected:
   PmLoader(PmDatabase db, int layout) : PmDBUtil(db, layout) {
@@ -36,8 +41,14 @@ class PmLoader : public PmDBUtil {
     SetStandardSchema(kResourceIds[static_cast<int>(db)], std::move(types));
   }
 
-  void ClearRecords() override { records_.clear(); }
-  void ReserveRecords(std::size_t count) override { records_.reserve(count); }
+  void ClearRecords() override {
+    records_.clear();
+    streamed_ = 0;
+    if (sink_) sink_(nullptr);
+  }
+  void ReserveRecords(std::size_t count) override {
+    if (!sink_) records_.reserve(count);
+  }
   std::size_t KnownFields() const override { return Rec::Fields().size(); }
 
   bool ReadRecord(PmByteSource& src, std::int32_t fieldsPerRow) override {
@@ -53,7 +64,12 @@ class PmLoader : public PmDBUtil {
         rec.categoryName = CategoryNameFor(*std::get<std::int32_t*>(f.ref(rec)));
       }
     }
-    records_.push_back(std::move(rec));
+    if (sink_) {
+      sink_(&rec);
+      ++streamed_;
+    } else {
+      records_.push_back(std::move(rec));
+    }
     return true;
   }
 
@@ -121,6 +137,8 @@ class PmLoader : public PmDBUtil {
   }
 
   std::vector<Rec> records_;
+  RecordSink sink_;
+  std::size_t streamed_ = 0;
 };
 
 // Field-table entries; R names the record type in the table being defined.

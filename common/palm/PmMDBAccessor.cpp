@@ -1,7 +1,19 @@
 #include "palm/PmMDBAccessor.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 
 // glib must come before mdbtools.h, which would otherwise include it inside extern "C".
 #include <glib.h>
@@ -11,10 +23,35 @@
 #include "misc/CxDebugUtil.h"
 #include "misc/Utf8.h"
 
+// The child's address-space limit would stop the sanitizers' shadow memory.
+#if defined(__SANITIZE_ADDRESS__)
+#define QM_UNDER_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QM_UNDER_SANITIZER 1
+#endif
+#endif
+#ifndef QM_UNDER_SANITIZER
+#define QM_UNDER_SANITIZER 0
+#endif
+
 namespace {
 
 // A damaged page chain must not keep a walk going for ever; Palm databases hold thousands of rows.
 constexpr std::uint64_t kMaxRowsPerWalk = 10'000'000;
+// mdbtools reads in a child process: on a damaged file it can loop for ever, printing messages
+// (gigabytes of them) or hex dumps to standard output. The child gets this long per statement; a
+// Palm database of tens of thousands of records reads in well under a second.
+constexpr int kChildSeconds = 20;
+// More messages than this from one statement means mdbtools is looping over damage.
+constexpr std::size_t kMaxMessageBytes = std::size_t{1} << 20;
+// The part of the messages kept for the reason.
+constexpr std::size_t kKeptMessageBytes = 300;
+// Rows handed back by one statement; far above any Palm database, bounded so that a damaged
+// one cannot exhaust memory.
+constexpr std::size_t kMaxRowBytes = std::size_t{512} << 20;
+// Address space of the child, so that a damaged length cannot take the machine's memory.
+constexpr rlim_t kChildAddressSpace = rlim_t{2} << 30;
 // Column and table names in Jet are at most 64 characters; bracketed names longer than this are
 // not ours.
 constexpr std::size_t kMaxNameBytes = 256;
@@ -271,24 +308,49 @@ bool Matches(const WhereTerm& term, const PmValue& value) {
   return false;  // "= NULL" is never true
 }
 
-}  // namespace
+// ---- the child's side: mdbtools itself. Nothing here logs: the debug log's lock may have been
+// held by another thread at the fork. Reasons go back to the parent, which logs them.
 
-struct PmMDBAccessor::Database {
+struct Database {
   MdbHandle* mdb = nullptr;
+  Database() = default;
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
   ~Database() {
     if (mdb) mdb_close(mdb);
   }
 };
 
-struct PmMDBAccessor::Cursor {
+bool OpenDatabase(const std::string& path, Database& db, std::string& why) {
+  db.mdb = mdb_open(path.c_str(), MDB_NOFLAGS);
+  if (!db.mdb) {
+    why = "not an Access database";
+    return false;
+  }
+  if (!ForceUtf8(db.mdb)) {
+    why = "no UTF-8 conversion";
+    return false;
+  }
+  mdb_set_bind_size(db.mdb, PmMDBAccessor::kBindBytes);
+  mdb_set_boolean_fmt_numbers(db.mdb);
+  if (!mdb_read_catalog(db.mdb, MDB_TABLE)) {
+    why = "no catalog";
+    return false;
+  }
+  return true;
+}
+
+struct Cursor {
   MdbTableDef* table = nullptr;
   std::vector<int> types;                // per table column
   std::vector<std::vector<char>> bound;  // per table column; empty when not bound
   std::vector<int> lengths;              // per table column
   std::vector<int> selected;             // table column per requested column; -1 missing
   std::vector<std::pair<int, WhereTerm>> terms;
-  std::uint64_t rowsRead = 0;
 
+  Cursor() = default;
+  Cursor(const Cursor&) = delete;
+  Cursor& operator=(const Cursor&) = delete;
   ~Cursor() {
     if (table) mdb_free_tabledef(table);
   }
@@ -298,23 +360,415 @@ struct PmMDBAccessor::Cursor {
   }
 };
 
+// Prepares `stmt` on `cursor`; `missing` collects the columns that are absent (read as empty).
+bool PrepareSelect(Database& db, SelectStatement& stmt, Cursor& cursor, std::string& missing,
+                   std::string& why) {
+  std::string tableName = stmt.table;
+  cursor.table = mdb_read_table_by_name(db.mdb, tableName.data(), MDB_TABLE);
+  if (!cursor.table) {
+    why = "no table " + stmt.table;
+    return false;
+  }
+  MdbTableDef* table = cursor.table;
+  if (!mdb_read_columns(table)) {
+    why = "unreadable columns";
+    return false;
+  }
+  const std::size_t count = table->num_cols;
+  std::vector<std::string> names(count);
+  cursor.types.assign(count, 0);
+  cursor.bound.resize(count);
+  cursor.lengths.assign(count, -1);
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
+    names[i] = col->name;
+    cursor.types[i] = col->col_type;
+  }
+  auto find = [&](const std::string& name) {
+    for (std::size_t i = 0; i < count; ++i) {
+      if (EqualFolded(names[i], name)) return static_cast<int>(i);
+    }
+    return -1;
+  };
+  auto bind = [&](int column) {
+    auto c = static_cast<std::size_t>(column);
+    if (!cursor.bound[c].empty()) return true;
+    cursor.bound[c].assign(PmMDBAccessor::kBindBytes, '\0');
+    return mdb_bind_column(table, column + 1, cursor.bound[c].data(), &cursor.lengths[c]) > 0;
+  };
+
+  std::size_t absent = 0;
+  for (const std::string& name : stmt.columns) {
+    int column = find(name);
+    if (column < 0) {
+      missing += (missing.empty() ? "" : ", ") + name;
+      ++absent;
+    } else if (!bind(column)) {
+      why = "cannot bind " + name;
+      return false;
+    }
+    cursor.selected.push_back(column);
+  }
+  for (WhereTerm& term : stmt.terms) {
+    int column = find(term.column);
+    if (column < 0 || !bind(column)) {
+      why = "no column " + term.column;
+      return false;
+    }
+    cursor.terms.emplace_back(column, std::move(term));
+  }
+  if (absent == stmt.columns.size()) {
+    why = "no column found";
+    return false;
+  }
+  mdb_rewind_table(table);
+  return true;
+}
+
+// What travels from the child to the parent: tagged values, then one end mark.
+enum Tag : char {
+  kTagRow = 'R',      // u32 count, then count values
+  kTagEmpty = 'n',    //
+  kTagInt = 'i',      // i32
+  kTagText = 's',     // u32 length, bytes
+  kTagBool = 'b',     // u8
+  kTagTable = 'T',    // u32 length, bytes: a table name
+  kTagMissing = 'M',  // u32 length, bytes: the columns that read as empty
+  kTagDone = 'D',     // the statement ran to its end
+  kTagFailed = 'F',   // u32 length, bytes: why it stopped
+};
+
+// Buffered writes into the pipe; a parent that stopped listening ends the child.
+class ChildWriter {
+ public:
+  explicit ChildWriter(int fd) : fd_(fd) {}
+  ChildWriter(const ChildWriter&) = delete;
+  ChildWriter& operator=(const ChildWriter&) = delete;
+  ~ChildWriter() { Flush(); }
+
+  void Byte(char c) { Put(&c, 1); }
+  void U32(std::uint32_t v) {
+    const char b[4] = {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF),
+                       static_cast<char>((v >> 16) & 0xFF), static_cast<char>(v >> 24)};
+    Put(b, 4);
+  }
+  void Text(char tag, std::string_view text) {
+    Byte(tag);
+    U32(static_cast<std::uint32_t>(text.size()));
+    Put(text.data(), text.size());
+  }
+  void Value(const PmValue& v) {
+    if (const auto* i = std::get_if<std::int32_t>(&v)) {
+      Byte(kTagInt);
+      U32(static_cast<std::uint32_t>(*i));
+    } else if (const auto* s = std::get_if<std::string>(&v)) {
+      Text(kTagText, *s);
+    } else if (const auto* b = std::get_if<bool>(&v)) {
+      Byte(kTagBool);
+      Byte(*b ? 1 : 0);
+    } else {
+      Byte(kTagEmpty);
+    }
+  }
+  void Flush() {
+    std::size_t at = 0;
+    while (at < buf_.size()) {
+      ssize_t n = write(fd_, buf_.data() + at, buf_.size() - at);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) _exit(1);
+      at += static_cast<std::size_t>(n);
+    }
+    buf_.clear();
+  }
+
+ private:
+  void Put(const char* p, std::size_t n) {
+    buf_.append(p, n);
+    if (buf_.size() >= std::size_t{1} << 16) Flush();
+  }
+
+  int fd_;
+  std::string buf_;
+};
+
+// The child's work for Open: the names of the database's tables.
+void ListTables(const std::string& path, ChildWriter& out) {
+  Database db;
+  std::string why;
+  if (!OpenDatabase(path, db, why)) return out.Text(kTagFailed, why);
+  for (unsigned i = 0; i < db.mdb->num_catalog; ++i) {
+    const auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(db.mdb->catalog, i));
+    if (entry && entry->object_type == MDB_TABLE) out.Text(kTagTable, entry->object_name);
+  }
+  out.Byte(kTagDone);
+}
+
+// The child's work for a SELECT: every matching row.
+void RunSelect(const std::string& path, SelectStatement stmt, ChildWriter& out) {
+  Database db;
+  Cursor cursor;
+  std::string why;
+  std::string missing;
+  if (!OpenDatabase(path, db, why) || !PrepareSelect(db, stmt, cursor, missing, why)) {
+    return out.Text(kTagFailed, why);
+  }
+  if (!missing.empty()) out.Text(kTagMissing, missing);
+  std::uint64_t rowsRead = 0;
+  while (mdb_fetch_row(cursor.table)) {
+    if (++rowsRead > kMaxRowsPerWalk) return out.Text(kTagFailed, "too many rows");
+    bool keep = true;
+    for (const auto& [column, term] : cursor.terms) {
+      if (!Matches(term, cursor.ValueOf(column))) {
+        keep = false;
+        break;
+      }
+    }
+    if (!keep) continue;
+    out.Byte(kTagRow);
+    out.U32(static_cast<std::uint32_t>(cursor.selected.size()));
+    for (int column : cursor.selected) out.Value(column < 0 ? PmValue{} : cursor.ValueOf(column));
+  }
+  out.Byte(kTagDone);
+}
+
+// ---- the parent's side
+
+struct ChildRun {
+  std::string data;      // what the child handed back
+  std::string messages;  // the start of what mdbtools printed
+  std::string cut;       // why the parent ended the child, or how it died
+};
+
+class Fd {
+ public:
+  Fd() = default;
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  ~Fd() { Reset(); }
+  int get() const { return fd_; }
+  void Set(int fd) { fd_ = fd; }
+  void Reset() {
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+  }
+
+ private:
+  int fd_ = -1;
+};
+
+bool MakePipe(Fd& readEnd, Fd& writeEnd) {
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) return false;
+  readEnd.Set(fds[0]);
+  writeEnd.Set(fds[1]);
+  return true;
+}
+
+std::string CleanMessage(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n' || c == '\r' || c == '\t') c = ' ';
+    if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) out += c;
+  }
+  while (!out.empty() && out.back() == ' ') out.pop_back();
+  return std::string(WholeCharacters(out));
+}
+
+// Runs `job` in a child process whose standard output and error come back to us, bounded, and
+// never reach ours; the child is ended after kChildSeconds or kMaxMessageBytes of messages.
+ChildRun RunInChild(const std::function<void(ChildWriter&)>& job) {
+  ChildRun run;
+  Fd dataRead, dataWrite, msgRead, msgWrite;
+  if (!MakePipe(dataRead, dataWrite) || !MakePipe(msgRead, msgWrite)) {
+    run.cut = std::string("no pipe: ") + std::strerror(errno);
+    return run;
+  }
+  std::fflush(nullptr);  // nothing buffered may be written twice
+  const pid_t pid = fork();
+  if (pid < 0) {
+    run.cut = std::string("no child process: ") + std::strerror(errno);
+    return run;
+  }
+  if (pid == 0) {
+    dup2(msgWrite.get(), STDOUT_FILENO);
+    dup2(msgWrite.get(), STDERR_FILENO);
+    int devNull = open("/dev/null", O_RDONLY);
+    if (devNull >= 0) dup2(devNull, STDIN_FILENO);
+    const rlimit noFiles{0, 0};
+    setrlimit(RLIMIT_FSIZE, &noFiles);
+#if !QM_UNDER_SANITIZER
+    const rlimit space{kChildAddressSpace, kChildAddressSpace};
+    setrlimit(RLIMIT_AS, &space);
+#endif
+    {
+      ChildWriter out(dataWrite.get());
+      job(out);
+    }
+    _exit(0);
+  }
+  dataWrite.Reset();
+  msgWrite.Reset();
+
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kChildSeconds);
+  std::size_t messageBytes = 0;
+  std::vector<char> buf(std::size_t{1} << 16);
+  bool dataOpen = true, msgOpen = true;
+  while ((dataOpen || msgOpen) && run.cut.empty()) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          deadline - std::chrono::steady_clock::now())
+                          .count();
+    if (left <= 0) {
+      run.cut = "the database reader took longer than " + std::to_string(kChildSeconds) + " s";
+      break;
+    }
+    pollfd fds[2] = {{dataOpen ? dataRead.get() : -1, POLLIN, 0},
+                     {msgOpen ? msgRead.get() : -1, POLLIN, 0}};
+    int ready = poll(fds, 2, static_cast<int>(left));
+    if (ready < 0 && errno != EINTR) {
+      run.cut = std::string("poll failed: ") + std::strerror(errno);
+      break;
+    }
+    if (ready <= 0) continue;
+    if (dataOpen && fds[0].revents) {
+      ssize_t n = read(dataRead.get(), buf.data(), buf.size());
+      if (n > 0) {
+        if (run.data.size() + static_cast<std::size_t>(n) > kMaxRowBytes) {
+          run.cut =
+              "the database gave more than " + std::to_string(kMaxRowBytes >> 20) + " MiB of rows";
+        } else {
+          run.data.append(buf.data(), static_cast<std::size_t>(n));
+        }
+      } else if (n == 0 || errno != EINTR) {
+        dataOpen = false;
+      }
+    }
+    if (msgOpen && fds[1].revents) {
+      ssize_t n = read(msgRead.get(), buf.data(), buf.size());
+      if (n > 0) {
+        const auto got = static_cast<std::size_t>(n);
+        if (run.messages.size() < kKeptMessageBytes) {
+          run.messages.append(buf.data(), std::min(got, kKeptMessageBytes - run.messages.size()));
+        }
+        messageBytes += got;
+        if (messageBytes > kMaxMessageBytes) {
+          run.cut = "the database reader printed more than " +
+                    std::to_string(kMaxMessageBytes >> 20) + " MiB of messages";
+        }
+      } else if (n == 0 || errno != EINTR) {
+        msgOpen = false;
+      }
+    }
+  }
+  if (!run.cut.empty()) kill(pid, SIGKILL);
+  int status = 0;
+  pid_t waited;
+  do {
+    waited = waitpid(pid, &status, 0);
+  } while (waited < 0 && errno == EINTR);
+  if (run.cut.empty() && waited == pid) {
+    if (WIFSIGNALED(status)) {
+      run.cut = "the database reader stopped on signal " + std::to_string(WTERMSIG(status));
+    } else if (WIFEXITED(status) && WEXITSTATUS(status) != 0) {
+      run.cut = "the database reader failed with code " + std::to_string(WEXITSTATUS(status));
+    }
+  }
+  run.messages = CleanMessage(run.messages);
+  return run;
+}
+
+// Reads what RunSelect and ListTables write.
+class ChildReader {
+ public:
+  explicit ChildReader(std::string_view data) : d_(data) {}
+  bool Byte(char& c) {
+    if (at_ >= d_.size()) return false;
+    c = d_[at_++];
+    return true;
+  }
+  bool U32(std::uint32_t& v) {
+    if (d_.size() - at_ < 4) return false;
+    v = 0;
+    for (std::size_t i = 4; i-- > 0;) v = (v << 8) | static_cast<unsigned char>(d_[at_ + i]);
+    at_ += 4;
+    return true;
+  }
+  bool Text(std::string& out) {
+    std::uint32_t n = 0;
+    if (!U32(n) || d_.size() - at_ < n) return false;
+    out.assign(d_.substr(at_, n));
+    at_ += n;
+    return true;
+  }
+  bool Value(PmValue& v) {
+    char tag = 0;
+    if (!Byte(tag)) return false;
+    switch (tag) {
+      case kTagEmpty:
+        v = std::monostate{};
+        return true;
+      case kTagInt: {
+        std::uint32_t u = 0;
+        if (!U32(u)) return false;
+        v = static_cast<std::int32_t>(u);
+        return true;
+      }
+      case kTagText: {
+        std::string s;
+        if (!Text(s)) return false;
+        v = std::move(s);
+        return true;
+      }
+      case kTagBool: {
+        char b = 0;
+        if (!Byte(b)) return false;
+        v = b != 0;
+        return true;
+      }
+      default:
+        return false;
+    }
+  }
+
+ private:
+  std::string_view d_;
+  std::size_t at_ = 0;
+};
+
+// The reason of a child that did not reach its end mark.
+std::string ChildFailure(const ChildRun& run, const std::string& failed) {
+  std::string why = !failed.empty()    ? failed
+                    : !run.cut.empty() ? run.cut
+                                       : "the database reader stopped early";
+  if (!run.messages.empty()) why += " (mdbtools: " + run.messages + ")";
+  return why;
+}
+
+}  // namespace
+
 PmMDBAccessor::PmMDBAccessor() = default;
 
 PmMDBAccessor::PmMDBAccessor(PmDbKind kind, const std::string& path) {
   Open(kind, path);
 }
 
-PmMDBAccessor::~PmMDBAccessor() {
-  Close();
-}
+PmMDBAccessor::~PmMDBAccessor() = default;
 
 void PmMDBAccessor::Close() {
-  cursor_.reset();  // the cursor's table belongs to the database
-  db_.reset();
+  open_ = false;
+  tables_.clear();
+  rows_.clear();
+  walkStop_.clear();
 }
 
 bool PmMDBAccessor::IsOpen() const {
-  return db_ != nullptr;
+  return open_;
+}
+
+bool PmMDBAccessor::HasTable(std::string_view name) const {
+  for (const std::string& t : tables_) {
+    if (EqualFolded(t, name)) return true;
+  }
+  return false;
 }
 
 bool PmMDBAccessor::Open(PmDbKind kind, const std::string& path) {
@@ -322,10 +776,8 @@ bool PmMDBAccessor::Open(PmDbKind kind, const std::string& path) {
   path_ = path;
   QM_LOG_INFO("Set database file to be opened: %s", path.c_str());
   // Closed even when the new file cannot be opened, so that no query reads the former one.
-  if (db_) {
-    QM_LOG_INFO("The connection is already opened, close it now.");
-    Close();
-  }
+  if (open_) QM_LOG_INFO("The connection is already opened, close it now.");
+  Close();
   std::error_code ec;
   if (path.empty() || !std::filesystem::exists(path, ec)) {
     QM_LOG_ERROR("The file doesn't exist. Abort.");
@@ -337,170 +789,115 @@ bool PmMDBAccessor::Open(PmDbKind kind, const std::string& path) {
     return false;
   }
   QM_LOG_INFO("Connection String: Data Source=\"%s\"", path.c_str());
-  try {
-    auto db = std::make_unique<Database>();
-    db->mdb = mdb_open(path.c_str(), MDB_NOFLAGS);
-    if (!db->mdb) {
-      QM_LOG_ERROR("Database Connection Error, Connection String=Data Source=\"%s\".",
-                   path.c_str());
-      return false;
+  ChildRun run = RunInChild([&](ChildWriter& out) { ListTables(path, out); });
+  ChildReader in(run.data);
+  std::vector<std::string> tables;
+  std::string failed;
+  bool done = false;
+  char tag = 0;
+  while (!done && in.Byte(tag)) {
+    std::string text;
+    if (tag == kTagTable && in.Text(text)) {
+      tables.push_back(std::move(text));
+    } else {
+      if (tag == kTagFailed) in.Text(failed);
+      done = tag == kTagDone;
+      break;
     }
-    if (!ForceUtf8(db->mdb)) {
-      QM_LOG_ERROR(
-          "Database Connection Error, Connection String=Data Source=\"%s\", Error=no UTF-8 "
-          "conversion",
-          path.c_str());
-      return false;
-    }
-    mdb_set_bind_size(db->mdb, kBindBytes);
-    mdb_set_boolean_fmt_numbers(db->mdb);
-    if (!mdb_read_catalog(db->mdb, MDB_TABLE)) {
-      QM_LOG_ERROR(
-          "Database Connection Error, Connection String=Data Source=\"%s\", Error=no catalog",
-          path.c_str());
-      return false;
-    }
-    db_ = std::move(db);
-    return true;
-  } catch (const std::exception& e) {
-    QM_LOG_ERROR("Database Connection Error, Connection String=Data Source=\"%s\", Error=%s",
-                 path.c_str(), e.what());
-  } catch (...) {
-    QM_LOG_ERROR("Database Connection Error, Connection String=Data Source=\"%s\".", path.c_str());
   }
-  return false;
+  if (!done || !run.cut.empty()) {
+    QM_LOG_ERROR("Database Connection Error, Connection String=Data Source=\"%s\", Error=%s",
+                 path.c_str(), ChildFailure(run, failed).c_str());
+    return false;
+  }
+  tables_ = std::move(tables);
+  open_ = true;
+  return true;
 }
 
 bool PmMDBAccessor::Execute(const std::string& sql, bool returnsRows) {
   QM_LOG_INFO("Execute SQL Query: %s", sql.c_str());
-  cursor_.reset();
-  try {
-    if (!db_) {
-      QM_LOG_ERROR("Database Query Error, Query String=%s, Error=no open database", sql.c_str());
-      return false;
+  rows_.clear();
+  walkStop_.clear();
+  if (!open_) {
+    walkStop_ = "no open database";
+  } else if (!returnsRows) {
+    walkStop_ = "the database is read-only";
+  } else {
+    try {
+      return ExecuteSelect(sql);
+    } catch (const std::exception& e) {
+      rows_.clear();
+      walkStop_ = e.what();
     }
-    if (!returnsRows) {
-      QM_LOG_ERROR("Database Query Error, Query String=%s, Error=the database is read-only",
-                   sql.c_str());
-      return false;
-    }
-    return ExecuteSelect(sql);
-  } catch (const std::exception& e) {
-    QM_LOG_ERROR("Database Query Error, Query String=%s, Error=%s", sql.c_str(), e.what());
-  } catch (...) {
-    QM_LOG_ERROR("Database Query Error, Query String=%s", sql.c_str());
   }
-  cursor_.reset();
+  QM_LOG_ERROR("Database Query Error, Query String=%s, Error=%s", sql.c_str(), walkStop_.c_str());
   return false;
 }
 
 bool PmMDBAccessor::ExecuteSelect(const std::string& sql) {
   SelectStatement stmt;
   if (!ParseSelect(sql, stmt)) {
-    QM_LOG_ERROR("Database Query Error, Query String=%s, Error=unsupported statement", sql.c_str());
+    walkStop_ = "unsupported statement";
+    QM_LOG_ERROR("Database Query Error, Query String=%s, Error=%s", sql.c_str(), walkStop_.c_str());
     return false;
   }
-  std::string tableName = stmt.table;
-  MdbTableDef* table = mdb_read_table_by_name(db_->mdb, tableName.data(), MDB_TABLE);
-  if (!table) {
-    QM_LOG_ERROR("Database Query Error, Query String=%s, Error=no table %s", sql.c_str(),
-                 stmt.table.c_str());
-    return false;
-  }
-  auto cursor = std::make_unique<Cursor>();
-  cursor->table = table;
-  if (!mdb_read_columns(table)) {
-    QM_LOG_ERROR("Database Query Error, Query String=%s, Error=unreadable columns", sql.c_str());
-    return false;
-  }
-  const std::size_t count = table->num_cols;
-  std::vector<std::string> names(count);
-  cursor->types.assign(count, 0);
-  cursor->bound.resize(count);
-  cursor->lengths.assign(count, -1);
-  for (std::size_t i = 0; i < count; ++i) {
-    const auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
-    names[i] = col->name;
-    cursor->types[i] = col->col_type;
-  }
-  auto find = [&](const std::string& name) {
-    for (std::size_t i = 0; i < count; ++i) {
-      if (EqualFolded(names[i], name)) return static_cast<int>(i);
-    }
-    return -1;
-  };
-  auto bind = [&](int column) {
-    auto c = static_cast<std::size_t>(column);
-    if (!cursor->bound[c].empty()) return true;
-    cursor->bound[c].assign(kBindBytes, '\0');
-    return mdb_bind_column(table, column + 1, cursor->bound[c].data(), &cursor->lengths[c]) > 0;
-  };
-
-  std::size_t missing = 0;
-  for (const std::string& name : stmt.columns) {
-    int column = find(name);
-    if (column < 0) {
+  const std::string table = stmt.table;
+  ChildRun run = RunInChild([&](ChildWriter& out) { RunSelect(path_, std::move(stmt), out); });
+  ChildReader in(run.data);
+  std::string failed;
+  bool done = false;
+  char tag = 0;
+  while (!done && in.Byte(tag)) {
+    if (tag == kTagRow) {
+      std::uint32_t count = 0;
+      if (!in.U32(count) || count > kMaxColumns) break;
+      PmRow row(count);
+      bool whole = true;
+      for (PmValue& v : row) whole = whole && in.Value(v);
+      if (!whole) break;
+      rows_.push_back(std::move(row));
+    } else if (tag == kTagMissing) {
+      std::string names;
+      if (!in.Text(names)) break;
       // An older or newer Palm Desktop may lack a column; its values read as empty.
-      QM_LOG_ERROR("Column not found in table %s: %s", stmt.table.c_str(), name.c_str());
-      ++missing;
-    } else if (!bind(column)) {
-      QM_LOG_ERROR("Database Query Error, Query String=%s, Error=cannot bind %s", sql.c_str(),
-                   name.c_str());
-      return false;
+      QM_LOG_ERROR("Columns not found in table %s: %s", table.c_str(), names.c_str());
+    } else {
+      if (tag == kTagFailed) in.Text(failed);
+      done = tag == kTagDone;
+      break;
     }
-    cursor->selected.push_back(column);
   }
-  for (WhereTerm& term : stmt.terms) {
-    int column = find(term.column);
-    if (column < 0 || !bind(column)) {
-      QM_LOG_ERROR("Database Query Error, Query String=%s, Error=no column %s", sql.c_str(),
-                   term.column.c_str());
-      return false;
-    }
-    cursor->terms.emplace_back(column, std::move(term));
-  }
-  if (missing == stmt.columns.size()) {
-    QM_LOG_ERROR("Database Query Error, Query String=%s, Error=no column found", sql.c_str());
+  if (done && run.cut.empty()) return true;
+  walkStop_ = ChildFailure(run, failed);
+  if (rows_.empty()) {
+    QM_LOG_ERROR("Database Query Error, Query String=%s, Error=%s", sql.c_str(), walkStop_.c_str());
     return false;
   }
-  mdb_rewind_table(table);
-  cursor_ = std::move(cursor);
+  // The rows read before the damage are handed out; the walk says where it stopped.
+  walkStop_ = "table " + table + " after row " + std::to_string(rows_.size()) + ": " + walkStop_;
+  QM_LOG_ERROR("Only part of the table could be read: %s", walkStop_.c_str());
   return true;
 }
 
 std::optional<PmRow> PmMDBAccessor::FetchRow() {
-  if (!cursor_) return std::nullopt;
-  try {
-    Cursor& c = *cursor_;
-    while (c.rowsRead < kMaxRowsPerWalk && mdb_fetch_row(c.table)) {
-      ++c.rowsRead;
-      bool keep = true;
-      for (const auto& [column, term] : c.terms) {
-        if (!Matches(term, c.ValueOf(column))) {
-          keep = false;
-          break;
-        }
-      }
-      if (!keep) continue;
-      PmRow row;
-      row.reserve(c.selected.size());
-      for (int column : c.selected) row.push_back(column < 0 ? PmValue{} : c.ValueOf(column));
-      return row;
-    }
-  } catch (const std::exception& e) {
-    QM_LOG_ERROR("Database Query Error, Query String=%s, Error=%s", lastSelect_.c_str(), e.what());
-  }
-  cursor_.reset();
-  return std::nullopt;
+  if (rows_.empty()) return std::nullopt;
+  PmRow row = std::move(rows_.front());
+  rows_.pop_front();
+  return row;
 }
 
 std::optional<PmRow> PmMDBAccessor::Query(std::string_view table, PmColumns columns) {
+  rows_.clear();
+  walkStop_.clear();
   if (columns.size() > kMaxColumns) {
+    walkStop_ = "too many columns in one query";
     QM_LOG_ERROR("Too many columns in one query: %zu", columns.size());
     return std::nullopt;
   }
   std::string sql = BuildSql(table, "", PmSqlOperation::kSelect, columns);
   if (sql.empty()) {
+    walkStop_ = "invalid query";
     QM_LOG_ERROR("Invalid query string found.");
     return std::nullopt;
   }

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <memory>
+#include <deque>
 #include <string>
+#include <vector>
 
 #include "palm/PmDataAccessor.h"
 
@@ -9,6 +10,11 @@
 // of bracketed columns from one table, optionally with a WHERE of equality terms joined by AND
 // (the statements PmDataAccessor builds). Texts arrive as UTF-8 whatever the environment asks
 // of mdbtools.
+//
+// mdbtools runs in a child process for each statement: on a damaged file it may loop, print
+// without end or write hex dumps to standard output. The child's output never reaches ours, it
+// is ended after a time limit or too many messages, and the rows it read come back through a
+// pipe; the walk then says where it stopped.
 class PmMDBAccessor final : public PmDataAccessor {
  public:
   // Text values are cut to this many bytes by mdbtools before they reach us; the largest Palm
@@ -26,6 +32,8 @@ class PmMDBAccessor final : public PmDataAccessor {
   bool Open(PmDbKind kind, const std::string& path) override;
   void Close();
   bool IsOpen() const;
+  bool HasTable(std::string_view name) const override;
+  std::string WalkStoppedAt() const override { return walkStop_; }
 
   std::optional<PmRow> Query(std::string_view table, PmColumns columns) override;
   std::optional<PmRow> NextRow(std::string_view table, PmColumns columns) override;
@@ -37,13 +45,12 @@ class PmMDBAccessor final : public PmDataAccessor {
   const std::string& Path() const { return path_; }
 
  private:
-  struct Database;  // the mdbtools handle, kept out of this header
-  struct Cursor;    // the open SELECT
-
   bool ExecuteSelect(const std::string& sql);
 
   PmDbKind kind_ = PmDbKind::kContacts;
   std::string path_;
-  std::unique_ptr<Database> db_;
-  std::unique_ptr<Cursor> cursor_;
+  bool open_ = false;
+  std::vector<std::string> tables_;
+  std::deque<PmRow> rows_;  // what the last statement read and the walk has not taken yet
+  std::string walkStop_;    // why the last statement read no row or only part of its table
 };

@@ -67,10 +67,23 @@ class PmSource : protected PmSourceLoaders<Layout1, Layout2, Ex2Record> {
     CxFirstError cause;
     Clear();
     if (path.empty()) QM_LOG_ERROR("No Palm Desktop file was given.");
+    if (!keepNative_) StreamFrom(true);
     loaded_ = path.empty() ? kPmLayoutFailed : this->LoadFile(path, Derived::kTexts);
-    if (loaded_ != kPmLayoutFailed) Build();
+    if (!keepNative_) StreamFrom(false);
+    if (loaded_ == kPmLayoutFailed) {
+      manager_.Clear();
+    } else if (streamed_ && (loaded_ == kPmLayout1 || loaded_ == kPmLayout2)) {
+      if (unplaced_ > 0) QM_LOG_ERROR(Derived::kUnplaced, unplaced_);
+    } else {
+      Build();
+    }
     return FinishReport(loaded_ != kPmLayoutFailed, cause);
   }
+  // Whether a load by file keeps the Palm records behind the common ones (the default). Without
+  // them each 4.x record is converted as it is read and dropped, so that a large file's Palm
+  // and common records are never all held at once; the common records then have no native
+  // record and the source hands out no items.
+  void SetKeepNative(bool keep) { keepNative_ = keep; }
   // What the last load kept (records handed out), where it stopped early, or why it failed.
   const CxLoadReport& Report() const { return report_; }
   int CheckFileType(const std::string& path) { return Loaders::CheckFile(path, Derived::kTexts); }
@@ -80,6 +93,7 @@ class PmSource : protected PmSourceLoaders<Layout1, Layout2, Ex2Record> {
     return PmCodePage::Known(codePage);
   }
   void Clear() {
+    streamed_ = false;
     report_.Reset();
     loaded_ = kPmLayoutNone;
     this->ClearLoaders();
@@ -135,8 +149,13 @@ class PmSource : protected PmSourceLoaders<Layout1, Layout2, Ex2Record> {
     }
     report_.records = manager_.Count();
     const CxLoadReport* loader = nullptr;
+    CxLoadReport ex2;
     if (loaded_ == kPmLayout1) loader = &this->layout1_.Report();
     if (loaded_ == kPmLayout2) loader = &this->layout2_.Report();
+    if (loaded_ == kPmLayout6x && this->layout6_) {
+      ex2 = this->layout6_->Report();
+      loader = &ex2;
+    }
     std::string where = loader && !loader->complete ? loader->stoppedAt : std::string();
     if (unplaced_ > 0) {
       where +=
@@ -162,6 +181,43 @@ class PmSource : protected PmSourceLoaders<Layout1, Layout2, Ex2Record> {
 
  private:
   Derived& Self() { return static_cast<Derived&>(*this); }
+
+  void StreamFrom(bool on) {
+    if (!on) {
+      this->layout1_.SetRecordSink(nullptr);
+      this->layout2_.SetRecordSink(nullptr);
+      return;
+    }
+    streamed_ = true;
+    this->layout1_.SetRecordSink([this](const auto* rec) { Stream(kPmLayout1, rec); });
+    this->layout2_.SetRecordSink([this](const auto* rec) { Stream(kPmLayout2, rec); });
+  }
+
+  // One record as the loader reads it; null when the loader starts (over).
+  template <class Rec>
+  void Stream(int layout, const Rec* rec) {
+    if (!rec) {
+      manager_.Clear();
+      unplaced_ = 0;
+      Self().StartBuild(layout);
+      return;
+    }
+    if (!PmIsLive(rec->status) || !Derived::Takes(*rec)) return;
+    const Common blank;
+    Common* added = manager_.Add(&blank);
+    if (!added) {
+      ++unplaced_;
+      return;
+    }
+    Item item;  // lives for the conversion only
+    item.Set(layout, *rec);
+    Self().Convert(*rec, *added);
+    Self().Finish(layout, item, *added);
+    added->Status = static_cast<std::uint32_t>(rec->status);
+  }
+
+  bool keepNative_ = true;
+  bool streamed_ = false;  // the last load converted while reading
 
   template <class Rec>
   void Add(int layout, const Rec& rec) {
@@ -204,7 +260,9 @@ class PmGenerationSource : public PmSource<Derived, Layout1, Layout2, Ex2Record,
 
  protected:
   PmGenerationSource(std::uint32_t version, PmOldVersions old)
-      : Source(version), generation_(PmLayoutForVersion(version, old)) {}
+      : Source(version),
+        generation_(PmLayoutForVersion(version, old)),
+        unread_(version == kPmVersionUnread) {}
 
  private:
   bool LoadUser(std::int32_t userId) {
@@ -226,14 +284,16 @@ class PmGenerationSource : public PmSource<Derived, Layout1, Layout2, Ex2Record,
 
   bool LoadFolder(const std::string& userFolder) {
     this->Clear();
-    if (generation_ == kPmLayoutNone || !this->LoadLayout(generation_, userFolder, true)) {
+    const int generation = unread_ ? this->GenerationInFolder(userFolder) : generation_;
+    if (generation == kPmLayoutNone || !this->LoadLayout(generation, userFolder, true)) {
       this->loaded_ = kPmLayoutFailed;
       return false;
     }
-    this->loaded_ = generation_;
+    this->loaded_ = generation;
     this->Build();
     return true;
   }
 
   int generation_;
+  bool unread_;  // no Palm Desktop version: each user's files choose the generation
 };

@@ -24,6 +24,9 @@ enum PmLayout : int {
 // anything older as layout 1.
 enum class PmOldVersions : std::uint8_t { kUnknown, kLayout1 };
 
+// The Palm Desktop version when palm.exe cannot be read, as in a folder copied from an old PC.
+constexpr std::uint32_t kPmVersionUnread = 0xFFFFFFFF;
+
 // 0 (unknown), 1, 2 or 3 for a version number major*10000 + minor*100 + build.
 int PmLayoutForVersion(std::uint32_t version, PmOldVersions old);
 

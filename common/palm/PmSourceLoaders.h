@@ -1,9 +1,11 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "misc/CxDebugUtil.h"
+#include "palm/PmDBUtil.h"
 #include "palm/PmEx2Port.h"
 #include "palm/PmSourceBase.h"
 
@@ -77,17 +79,16 @@ class PmSourceLoaders {
         QM_LOG_INFO(".mdb file, try Palm Desktop 6.x database loader.");
         if (LoadLayout(kPmLayout6x, path, false)) layout = kPmLayout6x;
         break;
-      case PmFileKind::kDat:
-        QM_LOG_INFO(".dat file, try Palm Desktop 4.1.4 database loader.");
-        if (LoadLayout(kPmLayout2, path, false)) {
-          layout = kPmLayout2;
-        } else {
-          QM_LOG_INFO(
-              "Unable to load this file with Palm Desktop 4.1.4 file loader, try earlier loader "
-              "version.");
-          if (LoadLayout(kPmLayout1, path, false)) layout = kPmLayout1;
-        }
+      case PmFileKind::kDat: {
+        // The version word names the layout. Trying the other one first would log false errors
+        // and, when both fail, give the wrong one's reason; a word of neither layout is left to
+        // layout 2 to explain.
+        const int named = PmDBUtil::PeekLayout(path, layout1_.Database());
+        const int first = named ? named : kPmLayout2;
+        QM_LOG_INFO(".dat file, try the layout-%d loader.", first);
+        if (LoadLayout(first, path, false)) layout = first;
         break;
+      }
       case PmFileKind::kOther:
         QM_LOG_ERROR("%s is not a Palm Desktop database: only .dat and .mdb files can be read.",
                      path.c_str());
@@ -95,6 +96,31 @@ class PmSourceLoaders {
     }
     if (layout == kPmLayoutFailed) QM_LOG_ERROR(texts.fileFailed, path.c_str());
     return layout;
+  }
+
+  // The generation of one user's database, when the Palm Desktop version is unknown (no
+  // palm.exe, as in a folder copied from an old PC): the ".dat" file's version word, else the
+  // ".mdb" database when that is there. kPmLayoutNone when neither is.
+  int GenerationInFolder(const std::string& userFolder) const {
+    const PmDatabase db = layout1_.Database();
+    const std::string dat = PmDBUtil::UserFile(db, userFolder);
+    if (const int layout = PmDBUtil::PeekLayout(dat, db)) {
+      QM_LOG_INFO("Palm Desktop version unknown; %s is of layout %d.", dat.c_str(), layout);
+      return layout;
+    }
+    std::error_code ec;
+    // A damaged or foreign file: the layout-2 loader says what is wrong with it.
+    if (std::filesystem::exists(dat, ec)) return kPmLayout2;
+    // Without a 6.x loader in this program its absence is the reason.
+    if (!layout6_) return kPmLayout6x;
+    const std::string mdb = layout6_->UserFile(userFolder);
+    if (std::filesystem::is_regular_file(mdb, ec)) {
+      QM_LOG_INFO("Palm Desktop version unknown; reading the 6.x database %s.", mdb.c_str());
+      return kPmLayout6x;
+    }
+    QM_LOG_ERROR("No Palm Desktop %s database in the user's folder %s.", layout1_.KindName(),
+                 userFolder.c_str());
+    return kPmLayoutNone;
   }
 
   // 3, 2 or 1 for the generation that reads the file; kPmLayoutFailed for none.
@@ -110,12 +136,21 @@ class PmSourceLoaders {
         }
         break;
       case PmFileKind::kDat:
-        if (Layout2(path).Loaded()) {
-          generation = "4.1.x";
-          layout = kPmLayout2;
-        } else if (Layout1(path).Loaded()) {
-          generation = "4.1 or earlier";
-          layout = kPmLayout1;
+        switch (PmDBUtil::PeekLayout(path, Layout1().Database())) {
+          case kPmLayout2:
+            if (Layout2(path).Loaded()) {
+              generation = "4.1.x";
+              layout = kPmLayout2;
+            }
+            break;
+          case kPmLayout1:
+            if (Layout1(path).Loaded()) {
+              generation = "4.1 or earlier";
+              layout = kPmLayout1;
+            }
+            break;
+          default:
+            break;
         }
         break;
       case PmFileKind::kOther:

@@ -68,6 +68,10 @@ class PmFakeEx2Port final : public PmEx2Port<typename Loader::Record> {
     loader_.SetAccessor(Fake());
     return loader_.LoadByFile(path);
   }
+  std::string UserFile(const std::string& userFolder) const override {
+    return loader_.UserFile(userFolder);
+  }
+  CxLoadReport Report() const override { return loader_.Report(); }
   bool Opens(const std::string& path) override {
     Loader probe;
     probe.SetAccessor(Fake());

@@ -1,12 +1,18 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <array>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <ostream>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "TestUtil.h"
+#include "palm/PmDateEx2Util.h"
 #include "palm/PmFakeAccessor.h"
 #include "palm/PmMDBAccessor.h"
 
@@ -315,6 +321,81 @@ TEST(PmMDBAccessor, FailsOnMissingAndForeignFiles) {
   EXPECT_FALSE(db.IsOpen());
   std::array<std::string_view, 1> cols = {"ID"};
   EXPECT_FALSE(db.Query("Main", cols));
+}
+
+// Points standard output at a file for its lifetime.
+class CapturedStdout {
+ public:
+  explicit CapturedStdout(const std::string& path) {
+    std::fflush(stdout);
+    saved_ = dup(STDOUT_FILENO);
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(fd, STDOUT_FILENO);
+    close(fd);
+  }
+  ~CapturedStdout() {
+    std::fflush(stdout);
+    dup2(saved_, STDOUT_FILENO);
+    close(saved_);
+  }
+  CapturedStdout(const CapturedStdout&) = delete;
+  CapturedStdout& operator=(const CapturedStdout&) = delete;
+
+ private:
+  int saved_ = -1;
+};
+
+TEST_F(PmMDBSampleTest, DamagedCopiesEndWithAReasonAndNothingReachesStandardOutput) {
+  const std::string good = ReadFile(path_.string());
+  ASSERT_GT(good.size(), 16384u);
+  TempDir dir;
+  const std::string out = dir.file("stdout");
+  std::mt19937 rng(63691107);
+  int failed = 0, partial = 0, whole = 0;
+  {
+    CapturedStdout capture(out);
+    for (int i = 0; i < 32; ++i) {
+      std::string bad = good;
+      if (i % 4 == 3) {
+        bad.resize(rng() % bad.size());
+      } else {
+        // Mostly in the first pages, where the catalog, the table definition and its rows are.
+        const std::size_t span = i % 2 ? bad.size() : 8 * 4096;
+        for (int k = 0; k < 3; ++k) bad[rng() % span] ^= static_cast<char>(1 + rng() % 255);
+      }
+      const std::string file = dir.file("damaged" + std::to_string(i) + ".mdb");
+      WriteFile(file, bad);
+      const auto start = std::chrono::steady_clock::now();
+      CxFirstError cause;
+      PmMDBAccessor db;
+      std::size_t rows = 0;
+      if (db.Open(PmDbKind::kCalendar, file)) {
+        for (auto row = db.Query("DateTest", kSampleColumns); row;
+             row = db.NextRow("DateTest", kSampleColumns)) {
+          ++rows;
+        }
+      }
+      const auto took = std::chrono::steady_clock::now() - start;
+      EXPECT_LT(took, std::chrono::seconds(45)) << file;
+      if (!db.WalkStoppedAt().empty() || !db.IsOpen()) {
+        EXPECT_FALSE(cause.Text().empty()) << file << ": no reason";
+        (rows > 0 ? partial : failed) += 1;
+      } else {
+        ++whole;
+      }
+    }
+  }
+  EXPECT_EQ(ReadFile(out), "") << "mdbtools wrote into our standard output";
+  EXPECT_GT(failed + partial, 0) << "no copy was damaged where it is read";
+  std::printf("damaged copies: %d failed, %d partial, %d whole\n", failed, partial, whole);
+}
+
+TEST_F(PmMDBSampleTest, AnAccessDatabaseWithoutPalmTablesIsNotAPalmDatabase) {
+  PmDateEx2Util loader;
+  CxFirstError cause;
+  EXPECT_FALSE(loader.LoadByFile(path_.string()));
+  EXPECT_NE(cause.Text().find("is not a Palm Desktop database"), std::string::npos) << cause.Text();
+  EXPECT_TRUE(loader.Records().empty());
 }
 
 }  // namespace

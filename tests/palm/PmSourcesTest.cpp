@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <ostream>
 #include <tuple>
@@ -12,6 +13,8 @@
 
 #include "PmFixtures.h"
 #include "PmTestUtil.h"
+#include "PmVariedDatebook.h"
+#include "json/RecordJson.h"
 #include "palm/PmAddrInfo.h"
 #include "palm/PmDateInfo.h"
 #include "palm/PmMemoInfo.h"
@@ -384,6 +387,87 @@ PmDateRecord Event1() {
   r.alarmAdvance = 2;
   r.alarmUnit = 1;
   return r;
+}
+
+// A folder copied from an old PC has no palm.exe: each database's own files choose its
+// generation, whatever the others are.
+TEST_F(PmSourcesTest, CopiedFolderWithoutVersionReadsEachDatabaseByItsFiles) {
+  fs::create_directories(dir_.File("address"));
+  fs::create_directories(dir_.File("DateBook"));
+  fs::create_directories(dir_.File("todo"));
+  Write<PmAddrUtil>(dir_, "address/address.dat", {Contact1()});
+  PmDateExRecord event;
+  event.description = "Copied";
+  Write<PmDateExUtil>(dir_, "DateBook/DATEBOOK.DAT", {event});
+  std::ofstream(dir_.File("todo/Todolist.mdb")) << "x";
+
+  PmAddrInfo contacts(kPmVersionUnread);
+  ASSERT_TRUE(contacts.LoadByFolder(dir_.File("")));
+  EXPECT_EQ(contacts.LoadedLayout(), kPmLayout1);
+  EXPECT_EQ(PmAddrInfo::LayoutSelector(), kPmLayout1) << "the field map follows what was read";
+  EXPECT_EQ(contacts.Manager().Count(), 1u);
+
+  PmDateInfo calendar(kPmVersionUnread);
+  ASSERT_TRUE(calendar.LoadByFolder(dir_.File("")));
+  EXPECT_EQ(calendar.LoadedLayout(), kPmLayout2);
+  EXPECT_EQ(calendar.Manager().Count(), 1u);
+
+  // Only the 6.x database is there; this program has no 6.x loader plugged in.
+  PmTodoInfo::SetEx2Factory(nullptr);
+  PmTodoInfo tasks(kPmVersionUnread);
+  CxFirstError cause;
+  EXPECT_FALSE(tasks.LoadByFolder(dir_.File("")));
+  EXPECT_NE(cause.Text().find("6.x"), std::string::npos) << cause.Text();
+
+  // Nothing at all: the reason names what is missing.
+  PmMemoInfo::SetEx2Factory(nullptr);
+  PmMemoInfo memos(kPmVersionUnread);
+  EXPECT_FALSE(memos.LoadByFolder(dir_.File("")));
+  EXPECT_FALSE(memos.Report().reason.empty());
+}
+
+// The version word picks the layout: no error is logged for the other one, and a damaged file
+// fails with its own layout's reason.
+TEST_F(PmSourcesTest, DatLayoutComesFromTheVersionWord) {
+  auto path = Write<PmDateUtil>(dir_, "datebook.dat", {Event1()});
+  {
+    CxFirstError cause;
+    PmDateInfo info(kLayout2Version);
+    ASSERT_TRUE(info.LoadByFile(path));
+    EXPECT_EQ(info.LoadedLayout(), kPmLayout1);
+    EXPECT_EQ(cause.Text(), "");
+  }
+  auto bytes = ReadFileBytes(path);
+  bytes.resize(bytes.size() / 4);  // inside the schema or category block
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+  PmDateInfo info(kLayout2Version);
+  EXPECT_FALSE(info.LoadByFile(path));
+  EXPECT_FALSE(info.Report().reason.empty());
+  EXPECT_EQ(info.Report().reason.find("version"), std::string::npos) << info.Report().reason;
+}
+
+// Converting while reading, without Palm records behind the common ones, gives the same
+// common records as converting after the load.
+TEST_F(PmSourcesTest, ConvertingWhileReadingGivesTheSameRecords) {
+  PmDateUtil db;
+  PmVariedDatebook(7).Fill(db, 600);
+  const std::string path = dir_.File("varied.dat");
+  ASSERT_TRUE(db.SaveAs(path));
+  auto dump = [&](bool keep) {
+    PmDateInfo info(kLayout2Version);
+    info.SetKeepNative(keep);
+    EXPECT_TRUE(info.LoadByFile(path));
+    EXPECT_EQ(info.ItemCount() > 0, keep);
+    std::string out;
+    for (std::uint32_t i = 0; i < info.Manager().Count(); ++i)
+      out += ToJson(*info.Manager().Peek(static_cast<std::int32_t>(i))).dump() + "\n";
+    return out;
+  };
+  const std::string kept = dump(true);
+  EXPECT_GT(kept.size(), 1000u);
+  EXPECT_EQ(dump(false), kept);
 }
 
 TEST_F(PmSourcesTest, EventLayout1Conversion) {

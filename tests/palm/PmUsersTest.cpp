@@ -399,8 +399,11 @@ INSTANTIATE_TEST_SUITE_P(
                       // By user the version decides, not the file: no fallback to the other layout.
                       ByUserCase{"DateBook411RefusesLayout2File", "calendar", "4.1.1.0", 2, 0},
                       ByUserCase{"DateBook6xWithoutItsDatabase", "calendar", "6.2.2.0", 2, 0},
-                      ByUserCase{"DateBookNoPalmExeMeans6x", "calendar", "", 2, 0},
-                      ByUserCase{"DateBookDamagedPalmExeMeans6x", "calendar", "damaged", 2, 0},
+                      // A copied folder has no readable palm.exe: the user's file decides.
+                      ByUserCase{"DateBookNoPalmExeReadsTheFile", "calendar", "", 2, 2},
+                      ByUserCase{"DateBookDamagedPalmExeReadsTheFile", "calendar", "damaged", 2, 2},
+                      ByUserCase{"DateBookNoPalmExeLayout1File", "calendar", "", 1, 1},
+                      ByUserCase{"AddressNoPalmExeLayout1File", "contacts", "", 1, 1},
                       ByUserCase{"Address414ReadsLayout2", "contacts", "4.1.4.0", 2, 2},
                       ByUserCase{"Address35ReadsLayout1", "contacts", "3.5.0.0", 1, 1},
                       ByUserCase{"AddressOlderThan35IsUnknown", "contacts", "3.0.5.0", 1, 0},

@@ -149,7 +149,8 @@ void Format(const Manager& records, std::uint32_t begin, std::uint32_t end, Reco
 // the slice before it; slices are written in order. Without a second thread, this one does both.
 template <class Manager>
 bool WriteLines(const Manager& records) {
-  constexpr std::uint32_t kSlice = 4096;
+  // Small slices keep the two text buffers small: records with long notes run to kilobytes.
+  constexpr std::uint32_t kSlice = 1024;
   const std::uint32_t count = records.Count();
   RecordJsonLine mine, theirs;
   for (std::uint32_t at = 0; at < count; at += 2 * kSlice) {
@@ -175,6 +176,9 @@ bool WriteLines(const Manager& records) {
 template <class Info>
 int Run(Info& info, const PalmArgs& a, const char* title) {
   info.SetCodePage(a.codePage);
+  // Common records alone need no Palm records behind them; a large date book then fits in
+  // half the memory.
+  info.SetKeepNative(a.native);
   bool ok = false;
   std::string reason;
   if (!a.file.empty()) {
