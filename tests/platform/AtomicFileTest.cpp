@@ -56,22 +56,6 @@ TEST(AtomicFile, ReplaceIsWholeAndOwnerOnly) {
   EXPECT_FALSE(platform::WriteFileAtomically(dir.file("no/such/folder"), "x"));
 }
 
-// Users.dat, registry files and the helpers' index are read whole: a FIFO or a device in their
-// place must fail at once, not block or run on for ever.
-TEST(ReadWholeFile, OnlyRegularFilesWithinTheLimit) {
-  TempDir dir;
-  WriteFile(dir.file("f"), "12345");
-  ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
-  std::string out;
-  EXPECT_TRUE(platform::ReadWholeFile(dir.file("f"), out));
-  EXPECT_EQ(out, "12345");
-  EXPECT_FALSE(platform::ReadWholeFile(dir.file("f"), out, 4));
-  EXPECT_TRUE(out.empty());
-  EXPECT_TRUE(platform::ReadWholeFile(dir.file("f"), out, 5));
-  for (const std::string& path : {dir.file("fifo"), std::string("/dev/zero"), dir.path()})
-    EXPECT_FALSE(platform::ReadWholeFile(path, out)) << path;
-}
-
 }  // namespace
 
 namespace {
