@@ -3,6 +3,7 @@
 #include "misc/CommDateMgr.h"
 #include "misc/CommNoteMgr.h"
 #include "misc/CommTaskMgr.h"
+#include "misc/Utf8.h"
 
 namespace {
 
@@ -18,6 +19,26 @@ void KeepAddress(CommonAddress& s, const CommonAddress& i) {
   Keep(s.State, i.State);
   Keep(s.PostalCode, i.PostalCode);
   Keep(s.Country, i.Country);
+}
+
+// The account keeps streets of at most 127 bytes and states and countries of at most 15; a
+// longer value is compared by the part the account can hold, or it would differ on every run.
+std::size_t AccountLimit(std::uint32_t code) {
+  switch (code) {
+    case kFieldWorkStreet:
+    case kFieldHomeStreet:
+    case kFieldOtherStreet:
+      return 127;
+    case kFieldWorkState:
+    case kFieldHomeState:
+    case kFieldOtherState:
+    case kFieldWorkCountry:
+    case kFieldHomeCountry:
+    case kFieldOtherCountry:
+      return 15;
+    default:
+      return 0;
+  }
 }
 
 struct RecurrenceKey {
@@ -45,7 +66,9 @@ MatchValue ContactMatchTraits::Extract(const CommonContact& c, std::uint32_t cod
   auto& mutableContact = const_cast<CommonContact&>(c);  // only read through the reference
   ContactFieldRef ref = FieldByCode(mutableContact, code);
   if (!ref.text.field) return MatchValue::Ignore();
-  return MatchValue::LineBreak(ref.text.view());
+  std::string_view text = ref.text.view();
+  if (std::size_t limit = AccountLimit(code)) text = Utf8Prefix(text, limit);
+  return MatchValue::LineBreak(text);
 }
 
 void ContactMatchTraits::Update(CommonContact& s, const CommonContact& i) {

@@ -1,6 +1,9 @@
 #include "misc/EventForm.h"
 
+#include <string>
+
 #include "misc/CxDateTime.h"
+#include "misc/Utf8.h"
 
 namespace {
 
@@ -83,6 +86,28 @@ void NormaliseRecurrence(CommonRecurrence& r, const SYSTEMTIME& start, bool star
   r = n;
 }
 
+// Every line break as CR LF. iCalendar keeps only LF, other sources a lone CR or LF; the
+// subject is part of an event's key and compares character for character.
+template <std::size_t N>
+void CrLf(FixedText<N>& field) {
+  std::string_view text = field.view();
+  if (text.find_first_of("\r\n") == std::string_view::npos) return;
+  std::string out;
+  out.reserve(text.size() + 16);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      out += "\r\n";
+    } else {
+      out += text[i];
+    }
+  }
+  std::string_view kept = Utf8Prefix(out, FixedText<N>::kMaxBytes);
+  // A cut between CR and LF drops the half break.
+  if (kept.size() < out.size() && !kept.empty() && kept.back() == '\r') kept.remove_suffix(1);
+  field = kept;
+}
+
 }  // namespace
 
 bool NormaliseTime(SYSTEMTIME& t) {
@@ -98,6 +123,10 @@ bool NormaliseTime(SYSTEMTIME& t) {
 void NormaliseEvent(CommonEvent& e) {
   const bool startValid = NormaliseTime(e.Start);
   const bool endValid = NormaliseTime(e.End);
+  CrLf(e.Subject);
+  CrLf(e.Location);
+  CrLf(e.Description);
+  CrLf(e.Categories);
   e.AllDay = e.AllDay ? 1 : 0;
   if (e.AllDay && startValid) {
     // An end that falls inside a day still covers that day.

@@ -5,6 +5,7 @@
 // The one form in which every connector hands a calendar record to the comparison, so that a
 // record that went into the account and came back compares equal to its source:
 //
+// - texts: every line break CR LF;
 // - times: whole seconds, the day of week computed from the date;
 // - all-day events: start at midnight of their first day, end at midnight after their last day
 //   (the end is exclusive, as iCalendar and Google keep it); an end on or before the start
