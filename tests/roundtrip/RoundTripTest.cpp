@@ -100,6 +100,9 @@ void Diary(PmDateExUtil& db) {
   for (int day : {8, 9, 10, 24, 25, 26, 27, 28, 29, 30, 31})
     for (int month : {3, 10, 11})
       add(At(2019, month, day, 1, 30), At(2019, month, day, 3, 15), false, none);
+  // Years whose rules differ from today's: before 2007 in North America, before 1980 in Germany.
+  for (int y : {1979, 1998, 2006})
+    for (int month : {3, 4, 10}) add(At(y, month, 20, 10), At(y, month, 20, 11), false, none);
   add(At(2011, 7, 1), At(2011, 7, 1), true, none);
   add(At(2011, 7, 2, 23, 0), At(2011, 7, 3, 1, 0), false, none);  // across midnight
   PmRepeat daily{{}, PmRepeat::kDaily, 3, At(2012, 3, 1), 1, 4};
