@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,7 @@ void PeopleBook(PmAddrExUtil& db) {
                              "a"},
                             {"", "Company only"},
                             {"Solo", ""},
-                            {"Long", std::string(40, 'x').c_str()},
+                            {"Long", "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"},
                             {"Trailing", "Breaks"},
                             {"Case", "MIXED"}};
   int n = 0;
@@ -126,6 +127,10 @@ struct DataSet {
   // Writes the files into the folder; an empty path leaves that type off.
   void (*write)(const std::string& folder, std::string& addr, std::string& date);
 };
+
+void PrintTo(const DataSet& set, std::ostream* os) {
+  *os << set.name;
+}
 
 template <class Loader>
 void Live(Loader& db) {
