@@ -115,13 +115,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       break;
     case 3:
       Exercise<CxGTaskUtil>(
-          data, size, [](CxGTaskUtil& u, const std::string& p) { return u.ReadFile(p); },
-          [](CxGTaskUtil& u, const std::string& p) { return u.WriteFile(p); });
+          data, size, [](CxGTaskUtil& u, const std::string& p) { return u.ReadDataFile(p); },
+          [](CxGTaskUtil& u, const std::string& p) { return u.WriteDataFile(p); });
       break;
     default:
       Exercise<CxGNoteUtil>(
-          data, size, [](CxGNoteUtil& u, const std::string& p) { return u.ReadFile(p); },
-          [](CxGNoteUtil& u, const std::string& p) { return u.WriteFile(p); });
+          data, size, [](CxGNoteUtil& u, const std::string& p) { return u.ReadDataFile(p); },
+          [](CxGNoteUtil& u, const std::string& p) { return u.WriteDataFile(p); });
       break;
   }
   return 0;

@@ -109,10 +109,17 @@ icaltimetype ToUtc(OleDate local) {
   return icaltime_from_timet_with_zone(tt, 0, icaltimezone_get_utc_timezone());
 }
 
-OleDate FromICal(const icaltimetype& t) {
+// `localZone`: the zone this machine's local times are in. A time given in it is this machine's
+// wall-clock time as it stands: converting it through the file's VTIMEZONE would move times
+// the zone table's rules do not cover (dates before a zone's current rules) by an hour.
+OleDate FromICal(const icaltimetype& t, std::string_view localZone = {}) {
   OleDate out;
   if (icaltime_is_null_time(t)) return out;
-  if (t.is_date || (!t.zone && !icaltime_is_utc(t))) {
+  const char* tzid = t.zone && !icaltime_is_utc(t)
+                         ? icaltimezone_get_tzid(const_cast<icaltimezone*>(t.zone))
+                         : nullptr;
+  const bool local = !localZone.empty() && tzid && localZone == tzid;
+  if (t.is_date || local || (!t.zone && !icaltime_is_utc(t))) {
     SYSTEMTIME st;
     st.wYear = static_cast<std::uint16_t>(t.year);
     st.wMonth = static_cast<std::uint16_t>(t.month);
@@ -546,10 +553,10 @@ bool ReadEventICal(std::string_view text, GoogleEvent& e, const ICalOptions& o) 
   if (!ev) return false;
   icaltimetype start = icalcomponent_get_dtstart(ev);
   if (icaltime_is_null_time(start)) return false;
-  e.Start = FromICal(start);
+  e.Start = FromICal(start, o.tzid);
   e.AllDay = start.is_date ? 1 : 0;
   icaltimetype end = icalcomponent_get_dtend(ev);
-  e.End = icaltime_is_null_time(end) ? e.Start : FromICal(end);
+  e.End = icaltime_is_null_time(end) ? e.Start : FromICal(end, o.tzid);
   e.Title = TextOf(ev, ICAL_SUMMARY_PROPERTY);
   e.Where = TextOf(ev, ICAL_LOCATION_PROPERTY);
   e.Description = TextOf(ev, ICAL_DESCRIPTION_PROPERTY);

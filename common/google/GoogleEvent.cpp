@@ -6,6 +6,7 @@
 #include "google/GDataFields.h"
 #include "google/GTimeZones.h"
 #include "misc/CxDateTime.h"
+#include "misc/EventForm.h"
 #include "misc/FieldMatch.h"
 #include "misc/RecordStatus.h"
 
@@ -254,14 +255,29 @@ void GoogleToCommon(const GoogleEvent& g, CommonEvent& c) {
   }
   c.Description = g.Description.view();
   c.Categories = g.Category.view();
+  // The all-day flag is part of an event's key: one that came back without it would never
+  // match its source again.
+  c.AllDay = g.AllDay ? 1 : 0;
   c.SourceType = kSourceGoogle;
+  NormaliseEvent(c);
 }
 
 void CommonToGoogle(const CommonEvent& c, GoogleEvent& g) {
   g.Title = c.Subject.view();
   g.Where = c.Location.view();
-  CxDateTime::SystemTimeToOleDate(c.Start, g.Start);
-  CxDateTime::SystemTimeToOleDate(c.End, g.End);
+  if (c.AllDay) {
+    // Whole days, the end exclusive, whatever times the source gave.
+    CommonEvent days;
+    days.AllDay = 1;
+    days.Start = c.Start;
+    days.End = c.End;
+    NormaliseEvent(days);
+    CxDateTime::SystemTimeToOleDate(days.Start, g.Start);
+    CxDateTime::SystemTimeToOleDate(days.End, g.End);
+  } else {
+    CxDateTime::SystemTimeToOleDate(c.Start, g.Start);
+    CxDateTime::SystemTimeToOleDate(c.End, g.End);
+  }
   g.Visibility = Keep012(static_cast<std::int32_t>(c.Visibility));
   g.EventStatus = Keep012(static_cast<std::int32_t>(c.EventStatus));
   const CommonRecurrence& r = c.Recurrence;
@@ -285,4 +301,5 @@ void CommonToGoogle(const CommonEvent& c, GoogleEvent& g) {
   }
   g.Description = c.Description.view();
   g.Category = c.Categories.view();
+  g.AllDay = c.AllDay ? 1 : 0;
 }

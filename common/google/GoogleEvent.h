@@ -23,7 +23,7 @@ class GoogleEvent {
   FixedText<256> Where;
   OleDate Start;  // local time
   OleDate End;
-  std::int32_t AllDay = 0;  // the helper's own; not converted
+  std::int32_t AllDay = 0;  // 1 = all-day: dates only, the end exclusive
   std::int32_t Visibility = 0;
   std::int32_t EventStatus = 0;
   std::int32_t ReminderCount = 0;

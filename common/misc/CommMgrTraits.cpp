@@ -3,6 +3,7 @@
 #include "misc/CommDateMgr.h"
 #include "misc/CommNoteMgr.h"
 #include "misc/CommTaskMgr.h"
+#include "misc/Utf8.h"
 
 namespace {
 
@@ -10,6 +11,26 @@ namespace {
 template <std::size_t N>
 void Keep(FixedText<N>& stored, const FixedText<N>& incoming) {
   if (!incoming.empty()) stored = incoming;
+}
+
+// The account keeps streets of at most 127 bytes and states and countries of at most 15; a
+// longer value is compared by the part the account can hold, or it would differ on every run.
+std::size_t AccountLimit(std::uint32_t code) {
+  switch (code) {
+    case kFieldWorkStreet:
+    case kFieldHomeStreet:
+    case kFieldOtherStreet:
+      return 127;
+    case kFieldWorkState:
+    case kFieldHomeState:
+    case kFieldOtherState:
+    case kFieldWorkCountry:
+    case kFieldHomeCountry:
+    case kFieldOtherCountry:
+      return 15;
+    default:
+      return 0;
+  }
 }
 
 struct RecurrenceKey {
@@ -24,7 +45,9 @@ MatchValue ContactMatchTraits::Extract(const CommonContact& c, std::uint32_t cod
   // Only read through the reference.
   ContactFieldRef ref = row->field(const_cast<CommonContact&>(c));
   if (row->match == ContactMatch::Bytes) return MatchValue::Bytes(*ref.date);
-  return MatchValue::LineBreak(ref.text.view());
+  std::string_view text = ref.text.view();
+  if (std::size_t limit = AccountLimit(code)) text = Utf8Prefix(text, limit);
+  return MatchValue::LineBreak(text);
 }
 
 void ContactMatchTraits::Update(CommonContact& s, const CommonContact& i) {

@@ -1,6 +1,28 @@
 #include "palm/PmDateInfo.h"
 
+#include "misc/EventForm.h"
 #include "palm/PmUsers.h"
+
+namespace {
+
+// What the conversions into the common record leave to the end: the parts of a Palm event that
+// only the whole record explains, then the form the comparison sees.
+void FinishEvent(CommonEvent& e, bool untimed, const PmRepeat& rule) {
+  // An untimed event keeps "no time" in its end; it is a one-day event.
+  if (untimed) e.End = e.Start;
+  // "Yearly by weekday" stores nothing beyond its kind: the start's weekday, week and month say
+  // which day it is (a fifth weekday is always the month's last).
+  if (rule.kind == PmRepeat::kYearlyByWeekday) {
+    e.Recurrence.RecurType = kRecurYearlyNth;
+    e.Recurrence.Interval = rule.interval;
+    e.Recurrence.DayOfWeekMask = 1 << (e.Start.wDayOfWeek % 7);
+    e.Recurrence.Instance = (e.Start.wDay - 1) / 7 + 1;
+    e.Recurrence.MonthOfYear = e.Start.wMonth;
+  }
+  NormaliseEvent(e);
+}
+
+}  // namespace
 
 const PmSourceTexts PmDateInfo::kTexts = {
     "Load Palm Desktop Calendar by file: %s",
@@ -30,6 +52,7 @@ void PmDateInfo::Convert(const PmDateRecord& r, CommonEvent& e) {
   e.End = clock_.ToSystemTime(r.end);
   PmSetAlarm(e, r.alarmSet != 0, r.alarmAdvance, r.alarmUnit);
   e.Recurrence = PmRecurrenceFrom(r.repeat, clock_);
+  FinishEvent(e, r.untimed != 0, r.repeat);
 }
 
 void PmDateInfo::Convert(const PmDateExRecord& r, CommonEvent& e) {
@@ -41,6 +64,7 @@ void PmDateInfo::Convert(const PmDateExRecord& r, CommonEvent& e) {
   e.End = clock_.ToSystemTime(r.end);
   PmSetAlarm(e, r.alarmSet != 0, r.alarmAdvance, r.alarmUnit);
   e.Recurrence = PmRecurrenceFrom(r.repeat, clock_);
+  FinishEvent(e, r.untimed != 0, r.repeat);
 }
 
 void PmDateInfo::Convert(const PmDateEx2Record& r, CommonEvent& e) {
@@ -52,4 +76,5 @@ void PmDateInfo::Convert(const PmDateEx2Record& r, CommonEvent& e) {
   e.End = clock_.ToSystemTime(r.endTime);
   PmSetAlarm(e, r.alarm, r.alarmAdvance, r.alarmUnit);
   e.Recurrence = PmRecurrenceFrom(r.repeat, clock_);
+  FinishEvent(e, r.untimed != 0, r.repeat);
 }

@@ -2,6 +2,8 @@
 // loaders and the sources into common records.
 #include <gtest/gtest.h>
 
+#include "misc/EventForm.h"
+
 #include <array>
 #include <cstdio>
 #include <ctime>
@@ -451,9 +453,9 @@ TEST_F(PmEx2ConvertTest, EventTextsFlagsAndAlarm) {
   EXPECT_EQ(e.Description, "Agenda\r\n1. budget");
   EXPECT_EQ(e.Location, "Caf\xC3\xA9");
   EXPECT_EQ(e.AllDay, 1u);
-  // Untimed events keep their stored times.
-  EXPECT_EQ(e.Start, At(2010, 1, 1, 12, 0, 5));
-  EXPECT_EQ(e.End, At(2010, 1, 1, 13, 30, 5));
+  // An untimed event is its whole day.
+  EXPECT_EQ(e.Start, At(2010, 1, 1, 0, 0, 5));
+  EXPECT_EQ(e.End, At(2010, 1, 2, 0, 0, 6));
   EXPECT_EQ(e.ReminderSet, 1u);
   EXPECT_EQ(e.ReminderCount, 1u);
   EXPECT_EQ(e.Reminders[0].Amount, 2);
@@ -543,19 +545,33 @@ TEST_P(PmEx2RepeatTest, RepeatTextBecomesTheRecurrence) {
                              {"End Time", c.start + 3600},
                              {"Repeated Event", std::string(c.text)}});
   const CommonRecurrence& r = e.Recurrence;
-  EXPECT_EQ(r.RecurType, c.type) << Recurrence(r);
-  EXPECT_EQ(r.Interval, c.interval) << Recurrence(r);
-  EXPECT_EQ(r.DayOfWeekMask, c.mask) << Recurrence(r);
-  EXPECT_EQ(r.DayOfMonth, c.dayOfMonth) << Recurrence(r);
-  EXPECT_EQ(r.MonthOfYear, c.month) << Recurrence(r);
-  EXPECT_EQ(r.Instance, c.instance) << Recurrence(r);
+  // The Palm fields in the form the comparison sees (only the fields of the pattern's type).
+  CommonEvent form;
+  form.Start = e.Start;
+  CommonRecurrence& w = form.Recurrence;
+  w.RecurType = c.type;
+  w.Interval = c.interval;
+  w.DayOfWeekMask = c.mask;
+  w.DayOfMonth = c.dayOfMonth;
+  w.MonthOfYear = c.month;
+  w.Instance = c.instance;
+  w.HasEnd = c.hasEnd;
+  w.PatternEnd = r.PatternEnd;
+  NormaliseEvent(form);
+  EXPECT_EQ(r.RecurType, w.RecurType) << Recurrence(r);
+  EXPECT_EQ(r.Interval, w.Interval) << Recurrence(r);
+  EXPECT_EQ(r.DayOfWeekMask, w.DayOfWeekMask) << Recurrence(r);
+  EXPECT_EQ(r.DayOfMonth, w.DayOfMonth) << Recurrence(r);
+  EXPECT_EQ(r.MonthOfYear, w.MonthOfYear) << Recurrence(r);
+  EXPECT_EQ(r.Instance, w.Instance) << Recurrence(r);
   if (c.type != kRecurNone) {
     EXPECT_EQ(r.HasEnd, c.hasEnd) << Recurrence(r);
   }
-  if (c.end) {
+  // Without an end the pattern keeps no end date.
+  if (c.end && c.type != kRecurNone && c.hasEnd) {
     EXPECT_EQ(Text(r.PatternEnd), c.end);
   }
-  EXPECT_EQ(r.PatternStart, SYSTEMTIME{});
+  EXPECT_EQ(r.PatternStart, w.PatternStart);
 }
 
 // 2009-12-24 23:30 in New York is already the 25th in UTC.

@@ -2,6 +2,8 @@
 // over files written with our own writer.
 #include <gtest/gtest.h>
 
+#include "misc/EventForm.h"
+
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -501,7 +503,9 @@ TEST_F(PmSourcesTest, EventLayout1Conversion) {
   EXPECT_EQ(e.SourceType, 1u);
   const CommonEvent& u = *info.Manager().Peek(1);
   EXPECT_EQ(u.AllDay, 1u);
-  EXPECT_EQ(u.Start, e.Start);  // kept as stored
+  // An untimed event is its whole day, whatever end it stores.
+  EXPECT_EQ(u.Start.wHour, 0);
+  EXPECT_EQ(u.End.wDay, u.Start.wDay + 1);
   EXPECT_EQ(u.ReminderSet, 0u);
   EXPECT_EQ(u.ReminderCount, 0u);
 }
@@ -590,7 +594,9 @@ std::vector<RepeatCase> RepeatCases() {
   cases.push_back({"YearlyOn24December", yearly, Want(kRecurYearly, 0, 1, 0, 24, 12, 0)});
   PmRepeat yearlyByWeekday = Rule(PmRepeat::kYearlyByWeekday, 1, kForever);
   yearlyByWeekday.dayIndex = 1;
-  cases.push_back({"YearlyByWeekdayIsNone", yearlyByWeekday, Want(kRecurNone, 0, 0, 0, 0, 0, 0)});
+  // Nothing beyond the kind is stored: the start (Friday 1 January) says which day.
+  cases.push_back({"YearlyByWeekdayFromTheStart", yearlyByWeekday,
+                   Want(kRecurYearlyNth, 0, 1, kMaskFriday, 0, 1, 1)});
   return cases;
 }
 
@@ -609,14 +615,20 @@ TEST_P(PmRepeatConversionTest, FillsTheRecurrence) {
   PmDateInfo info(kLayout2Version);
   ASSERT_TRUE(info.LoadByFile(path));
   const CommonRecurrence& got = info.Manager().Peek(0)->Recurrence;
-  const CommonRecurrence& want = GetParam().want;
+  // The Palm fields in the form the comparison sees (only the fields of the pattern's type).
+  CommonEvent form;
+  form.Start = info.Manager().Peek(0)->Start;
+  form.Recurrence = GetParam().want;
+  PmLocalClock clock;
+  form.Recurrence.PatternEnd = clock.ToSystemTime(GetParam().rule.endDate);
+  NormaliseEvent(form);
+  const CommonRecurrence& want = form.Recurrence;
   EXPECT_TRUE(got.SamePattern(want))
       << "type " << got.RecurType << " interval " << got.Interval << " mask " << got.DayOfWeekMask
       << " day " << got.DayOfMonth << " month " << got.MonthOfYear << " instance " << got.Instance;
   EXPECT_EQ(got.HasEnd, want.HasEnd);
-  EXPECT_EQ(got.PatternStart, SYSTEMTIME{});
-  PmLocalClock clock;
-  EXPECT_EQ(got.PatternEnd, clock.ToSystemTime(GetParam().rule.endDate));
+  EXPECT_EQ(got.PatternStart, want.PatternStart);
+  EXPECT_EQ(got.PatternEnd, want.PatternEnd);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, PmRepeatConversionTest, ::testing::ValuesIn(RepeatCases()),
