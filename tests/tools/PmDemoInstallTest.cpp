@@ -120,13 +120,13 @@ TEST_F(PmDemoInstallTest, EveryUserLoadsByUserWithEveryRepeatKindAndItsScripts) 
     const std::set<std::pair<int, int>> every = {
         {kRecurNone, 0},       {kRecurDaily, 0},      {kRecurWeekly, 0},     {kRecurMonthly, 0},
         {kRecurMonthlyNth, 1}, {kRecurMonthlyNth, 2}, {kRecurMonthlyNth, 3}, {kRecurMonthlyNth, 4},
-        {kRecurMonthlyNth, 5}, {kRecurYearly, 0}};
+        {kRecurMonthlyNth, 5}, {kRecurYearlyNth, 0},  {kRecurYearly, 0}};
     EXPECT_EQ(s.kinds, every);
     EXPECT_EQ(s.hasEnd, (std::set<int>{0, 1}));
     EXPECT_EQ(s.reminderUnits, (std::set<int>{kUnitMinutes, kUnitHours, kUnitDays}));
     EXPECT_TRUE(s.allDay);
   }
-  // What the common record cannot say is in the files all the same.
+  // Exceptions have no place in the common record; they are in the files all the same.
   std::size_t yearlyByWeekday = 0, exceptions = 0;
   for (const auto& r : dates1.Layout2Loader().Records()) {
     yearlyByWeekday += r.repeat.kind == PmRepeat::kYearlyByWeekday;
