@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <span>
 #include <string_view>
 #include <system_error>
@@ -715,8 +716,24 @@ bool WriteAddress(const UserPlan& plan, Rng& rng, Encoder& enc, const fs::path& 
   const Diary& d = *plan.diary;
   const std::string win = plan.windowsFolder + "\\address\\address.dat";
   std::vector<Person> people;
-  for (std::size_t n = 0; n < user.contacts; ++n)
-    people.push_back(MakePerson(rng, plan.scripts, d, n, user.layout == 2 ? 7 : 5));
+  const std::size_t phoneSlots = user.layout == 2 ? 7 : 5;
+  // Two people of one name without an e-mail address would be one contact to the comparison
+  // (name and first e-mail are its keys): the second gets an address of its own.
+  std::set<std::pair<std::string, std::string>> unmailed;
+  for (std::size_t n = 0; n < user.contacts; ++n) {
+    Person p = MakePerson(rng, plan.scripts, d, n, phoneSlots);
+    const bool mailed = std::any_of(p.phones.begin(), p.phones.end(),
+                                    [](const auto& ph) { return ph.first == kPmPhoneEmail; });
+    if (!mailed && !unmailed.emplace(p.first, p.last).second) {
+      auto mail = std::make_pair(std::int32_t{kPmPhoneEmail},
+                                 Mail(rng, plan.scripts[n % plan.scripts.size()], n));
+      if (p.phones.size() < phoneSlots)
+        p.phones.push_back(std::move(mail));
+      else
+        p.phones.back() = std::move(mail);
+    }
+    people.push_back(std::move(p));
+  }
   if (user.layout == 2) {
     PmAddrExUtil db;
     AddCategories(db, enc, d.categories);
