@@ -32,8 +32,12 @@ QString FirstLine(const TextStorage& t) {
 QString ContactCell(const void* r, int column, bool) {
   const auto& c = *static_cast<const CommonContact*>(r);
   switch (column) {
-    case 0:
-      return Text(c.DisplayName);
+    case 0: {
+      // Palm Desktop and others keep no display name: the name parts stand in for it.
+      if (!c.DisplayName.empty()) return Text(c.DisplayName);
+      QString name = (Text(c.FirstName) + QLatin1Char(' ') + Text(c.LastName)).trimmed();
+      return name.isEmpty() ? Text(c.Company) : name;
+    }
     case 1:
       return Text(c.Email1);
     case 2:
@@ -142,7 +146,7 @@ ReviewModel::ReviewModel(const Kind& kind, QObject* parent)
   SetColors(0x008000, 0xFF0000, 0);
 }
 
-namespace {
+namespace {}  // namespace
 
 double Luminance(const QColor& c) {
   auto channel = [](double v) {
@@ -151,12 +155,25 @@ double Luminance(const QColor& c) {
   return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
 }
 
-// The contrast ratio of two colours, 1 to 21.
 double Contrast(const QColor& a, const QColor& b) {
   double la = Luminance(a), lb = Luminance(b);
   if (la < lb) std::swap(la, lb);
   return (la + 0.05) / (lb + 0.05);
 }
+
+QColor ReadableOn(const QColor& wanted, const QColor& background) {
+  if (Contrast(wanted, background) >= kReadableContrast) return wanted;
+  // Same hue, lightness moved away from the background's.
+  const bool darkBackground = Luminance(background) < 0.18;
+  QColor c = wanted.toHsl();
+  for (int step = 0; step < 20 && Contrast(c, background) < kReadableContrast; ++step) {
+    int l = c.lightness() + (darkBackground ? 12 : -12);
+    c.setHsl(c.hslHue(), c.hslSaturation(), std::clamp(l, 0, 255));
+  }
+  return c.toRgb();
+}
+
+namespace {
 
 // A filled square with a thin outline in the text colour, so that a colour close to the
 // background (black on a dark theme) still shows as a square.
@@ -184,8 +201,7 @@ void ReviewModel::SetColors(int newColor, int diffColor, int sameColor, QColor b
   if (!base.isValid()) base = palette.color(QPalette::Base);
   colors_ = {FromColorRef(sameColor), FromColorRef(newColor), FromColorRef(diffColor)};
   for (std::size_t s = 0; s < colors_.size(); ++s) {
-    // 3:1, the least contrast for text that must be read.
-    readable_[s] = Contrast(colors_[s], base) >= 3.0;
+    readable_[s] = Contrast(colors_[s], base) >= kReadableContrast;
     markers_[s] = Marker(colors_[s], palette.color(QPalette::Text));
   }
   if (!records_.empty())

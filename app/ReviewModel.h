@@ -109,3 +109,11 @@ class ReviewModel : public QAbstractTableModel {
 
 // 0x00BBGGRR as the settings file keeps colours.
 QColor FromColorRef(int value);
+
+// Text needs this contrast ratio (1 to 21) with its background to be read comfortably.
+constexpr double kReadableContrast = 4.5;
+double Luminance(const QColor& c);
+double Contrast(const QColor& a, const QColor& b);
+// The colour itself where it can be read on the background, else the same hue lighter (on a
+// dark background) or darker.
+QColor ReadableOn(const QColor& wanted, const QColor& background);

@@ -476,11 +476,26 @@ class AppTest : public QObject {
     const QColor white(255, 255, 255), dark(0x20, 0x20, 0x20);
     QTest::newRow("black on white") << 0x000000 << white << true;
     QTest::newRow("black on dark") << 0x000000 << dark << false;
-    QTest::newRow("red on white") << 0x0000FF << white << true;
+    QTest::newRow("red on white") << 0x0000FF << white << false;
+    QTest::newRow("blue on white") << 0xFF0000 << white << true;
+    QTest::newRow("green on dark") << 0x008000 << dark << false;
     QTest::newRow("light green on white") << 0x00FF00 << white << false;
     QTest::newRow("light green on dark") << 0x00FF00 << dark << true;
-    QTest::newRow("grey on dark") << 0x808080 << dark << true;
+    QTest::newRow("grey on dark") << 0x808080 << dark << false;
+    QTest::newRow("light grey on dark") << 0xC0C0C0 << dark << true;
   }
+  void accentColoursStayReadable() {
+    const QColor bases[] = {Qt::white, QColor(0x2b, 0x2b, 0x2b), QColor(0x80, 0x80, 0x80)};
+    for (const QColor& base : bases)
+      for (const QColor& wanted : {QColor(0, 0, 255), QColor(255, 0, 0), QColor(0, 128, 0)}) {
+        const QColor shown = ReadableOn(wanted, base);
+        QVERIFY2(
+            Contrast(shown, base) >= kReadableContrast || shown == Qt::white || shown == Qt::black,
+            qPrintable(wanted.name() + " on " + base.name() + " -> " + shown.name()));
+        if (Contrast(wanted, base) >= kReadableContrast) QCOMPARE(shown, wanted);
+      }
+  }
+
   void statusColoursStayReadable() {
     QFETCH(int, colorRef);
     QFETCH(QColor, base);
