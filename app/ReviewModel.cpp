@@ -1,7 +1,13 @@
 #include "app/ReviewModel.h"
 
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPalette>
+#include <QPixmap>
 #include <algorithm>
+#include <cmath>
 #include <numeric>
+#include <utility>
 
 #include "misc/CommonContact.h"
 #include "misc/CommonEvent.h"
@@ -26,8 +32,12 @@ QString FirstLine(const TextStorage& t) {
 QString ContactCell(const void* r, int column, bool) {
   const auto& c = *static_cast<const CommonContact*>(r);
   switch (column) {
-    case 0:
-      return Text(c.DisplayName);
+    case 0: {
+      // Palm Desktop and others keep no display name: the name parts stand in for it.
+      if (!c.DisplayName.empty()) return Text(c.DisplayName);
+      QString name = (Text(c.FirstName) + QLatin1Char(' ') + Text(c.LastName)).trimmed();
+      return name.isEmpty() ? Text(c.Company) : name;
+    }
     case 1:
       return Text(c.Email1);
     case 2:
@@ -136,12 +146,67 @@ ReviewModel::ReviewModel(const Kind& kind, QObject* parent)
   SetColors(0x008000, 0xFF0000, 0);
 }
 
-void ReviewModel::SetColors(int newColor, int diffColor, int sameColor) {
-  newColor_ = FromColorRef(newColor);
-  diffColor_ = FromColorRef(diffColor);
-  sameColor_ = FromColorRef(sameColor);
+namespace {}  // namespace
+
+double Luminance(const QColor& c) {
+  auto channel = [](double v) {
+    return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+double Contrast(const QColor& a, const QColor& b) {
+  double la = Luminance(a), lb = Luminance(b);
+  if (la < lb) std::swap(la, lb);
+  return (la + 0.05) / (lb + 0.05);
+}
+
+QColor ReadableOn(const QColor& wanted, const QColor& background) {
+  if (Contrast(wanted, background) >= kReadableContrast) return wanted;
+  // Same hue, lightness moved away from the background's.
+  const bool darkBackground = Luminance(background) < 0.18;
+  QColor c = wanted.toHsl();
+  for (int step = 0; step < 20 && Contrast(c, background) < kReadableContrast; ++step) {
+    int l = c.lightness() + (darkBackground ? 12 : -12);
+    c.setHsl(c.hslHue(), c.hslSaturation(), std::clamp(l, 0, 255));
+  }
+  return c.toRgb();
+}
+
+namespace {
+
+// A filled square with a thin outline in the text colour, so that a colour close to the
+// background (black on a dark theme) still shows as a square.
+QIcon Marker(const QColor& colour, const QColor& outline) {
+  QIcon icon;
+  for (int side : {16, 32, 64}) {
+    QPixmap pixmap(side, side);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const double unit = side / 16.0;
+    QRectF box(3 * unit, 3 * unit, 10 * unit, 10 * unit);
+    p.setPen(QPen(outline, unit));
+    p.setBrush(colour);
+    p.drawRoundedRect(box, 2 * unit, 2 * unit);
+    icon.addPixmap(pixmap);
+  }
+  return icon;
+}
+
+}  // namespace
+
+void ReviewModel::SetColors(int newColor, int diffColor, int sameColor, QColor base) {
+  const QPalette palette = QGuiApplication::palette();
+  if (!base.isValid()) base = palette.color(QPalette::Base);
+  colors_ = {FromColorRef(sameColor), FromColorRef(newColor), FromColorRef(diffColor)};
+  for (std::size_t s = 0; s < colors_.size(); ++s) {
+    readable_[s] = Contrast(colors_[s], base) >= kReadableContrast;
+    markers_[s] = Marker(colors_[s], palette.color(QPalette::Text));
+  }
   if (!records_.empty())
-    Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::ForegroundRole});
+    Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
+                       {Qt::ForegroundRole, Qt::DecorationRole, kStatusColorRole});
 }
 
 void ReviewModel::SetRecords(std::vector<void*> records) {
@@ -186,9 +251,15 @@ QVariant ReviewModel::data(const QModelIndex& index, int role) const {
     case Qt::CheckStateRole:
       if (index.column() == 0) return checked_[pos] ? Qt::Checked : Qt::Unchecked;
       return {};
-    case Qt::ForegroundRole: {
-      std::uint32_t s = kind_.status(record);
-      return s == 2 ? diffColor_ : s == 1 ? newColor_ : sameColor_;
+    case Qt::ForegroundRole:
+    case Qt::DecorationRole:
+    case kStatusColorRole: {
+      const std::uint32_t status = kind_.status(record);
+      const std::size_t s = status <= 2 ? status : 0;
+      if (role == kStatusColorRole) return colors_[s];
+      if (role == Qt::DecorationRole) return index.column() == 0 ? markers_[s] : QVariant();
+      // Unreadable: the theme's text colour; the marker still says the status.
+      return readable_[s] ? QVariant(colors_[s]) : QVariant();
     }
     default:
       return {};

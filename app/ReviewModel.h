@@ -2,12 +2,14 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QIcon>
+#include <array>
 #include <cstdint>
 #include <vector>
 
 #include "misc/CxList.h"
 
-// One review list: the records of a source connector as rows, with a tick per row and the text
+// One review list: the records of a source connector as rows, with a tick per row and the
 // colour of each record's comparison status. Rows point at the connector's records and own
 // nothing; sorting reorders a row index, never the records.
 class ReviewModel : public QAbstractTableModel {
@@ -31,8 +33,13 @@ class ReviewModel : public QAbstractTableModel {
 
   ReviewModel(const Kind& kind, QObject* parent = nullptr);
 
-  // New, different and same, as the settings hold them (0x00BBGGRR).
-  void SetColors(int newColor, int diffColor, int sameColor);
+  // The status colour of a row, whatever the theme.
+  static constexpr int kStatusColorRole = Qt::UserRole + 1;
+
+  // New, different and same, as the settings hold them (0x00BBGGRR). Each row shows its colour
+  // as a marker before the first column, and as its text colour where that stays readable on
+  // `base` (the lists' background; the application's by default).
+  void SetColors(int newColor, int diffColor, int sameColor, QColor base = QColor());
 
   // Rebuilds the rows from a manager's records, in list order; new and different ones ticked.
   template <class Manager>
@@ -92,10 +99,21 @@ class ReviewModel : public QAbstractTableModel {
   std::vector<void*> records_;
   std::vector<std::uint8_t> checked_;  // by record position
   std::vector<int> order_;             // view row -> record position
-  QColor newColor_, diffColor_, sameColor_;
+  // By status: 0 same, 1 new, 2 different.
+  std::array<QColor, 3> colors_;
+  std::array<bool, 3> readable_{};
+  std::array<QIcon, 3> markers_;
   int sortColumn_ = -1;
   Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };
 
 // 0x00BBGGRR as the settings file keeps colours.
 QColor FromColorRef(int value);
+
+// Text needs this contrast ratio (1 to 21) with its background to be read comfortably.
+constexpr double kReadableContrast = 4.5;
+double Luminance(const QColor& c);
+double Contrast(const QColor& a, const QColor& b);
+// The colour itself where it can be read on the background, else the same hue lighter (on a
+// dark background) or darker.
+QColor ReadableOn(const QColor& wanted, const QColor& background);

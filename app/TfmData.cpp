@@ -216,9 +216,13 @@ void TfmData::Refresh() {
   for (int t = 0; t < 4; ++t)
     if (TabShown(t)) models_[static_cast<std::size_t>(t)]->Clear();
   const int app = app_;
-  // The engine offers no reload of the source alone: both sides are loaded again.
-  RunEngine([app](AppEngine& e) { return e.LoadBothSides(app, kAppGoogle); });
-  FillVisibleLists();
+  if (RunEngine([app](AppEngine& e) { return e.ReloadSource(app, kAppGoogle); })) {
+    FillVisibleLists();
+    return;
+  }
+  // A failed reload leaves connectors without a whole load behind: no rows, and counts that say
+  // so (the person has seen why).
+  for (std::size_t t = 0; t < 4; ++t) counts_[t]->setText(tr(kCountTexts[t]).arg(0));
 }
 
 void TfmData::OpenDetail(int type, const QModelIndex& index) {

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/AppPrompt.h"
+#include "app/ReviewModel.h"
 #include "platform/PlatformPaths.h"
 
 namespace {
@@ -26,7 +27,8 @@ TfmFinish::TfmFinish(WizardContext& ctx, QWidget* parent)
   lblDateCount = new QLabel(QStringLiteral("0"), this);
   lblDateCount->setObjectName(QStringLiteral("lblDateCount"));
   for (QLabel* l : {lblAddrCount, lblDateCount}) {
-    l->setStyleSheet(QStringLiteral("color: #0000ff; font-weight: bold;"));
+    const QColor blue = ReadableOn(QColor(0, 0, 255), l->palette().color(QPalette::Window));
+    l->setStyleSheet(QStringLiteral("color: %1; font-weight: bold;").arg(blue.name()));
     l->setTextInteractionFlags(Qt::TextSelectableByMouse);
   }
   form->addRow(tr("Number of Contact Records Migrated:"), lblAddrCount);

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "app/QtEngineHost.h"
+#include "app/ReviewModel.h"
 
 TfmPage::TfmPage(WizardContext& ctx, const QString& name, QWidget* parent)
     : QWidget(parent), ctx_(ctx) {
@@ -42,7 +43,9 @@ bool TfmPage::RunEngine(const std::function<bool(AppEngine&)>& driver) {
 
 void SetVersionLabel(QLabel* label, const QString& text, bool found) {
   label->setText(text);
-  // 0xFF0000 and 0x0000FF of the settings' colour order: blue and red.
-  label->setStyleSheet(found ? QStringLiteral("color: #0000ff;")
-                             : QStringLiteral("color: #ff0000;"));
+  // 0xFF0000 and 0x0000FF of the settings' colour order: blue and red, kept readable on a dark
+  // theme.
+  const QColor colour = ReadableOn(found ? QColor(0, 0, 255) : QColor(255, 0, 0),
+                                   label->palette().color(QPalette::Window));
+  label->setStyleSheet(QStringLiteral("color: %1;").arg(colour.name()));
 }

@@ -45,6 +45,24 @@ TfmWait::TfmWait(QWidget* owner)
   setFixedSize(CxCommWaitWindow::kWindowWidth, CxCommWaitWindow::kWindowHeight);
   setAttribute(Qt::WA_ShowWithoutActivating);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  repaint_.setInterval(kRepaintMs);
+  repaint_.setTimerType(Qt::PreciseTimer);
+  connect(&repaint_, &QTimer::timeout, this, &TfmWait::Refresh);
+}
+
+void TfmWait::Refresh() {
+  if (auto model = CurrentWaitWindow()) frame_ = model->Frame(width());
+  update();
+}
+
+void TfmWait::showEvent(QShowEvent* event) {
+  repaint_.start();
+  QWidget::showEvent(event);
+}
+
+void TfmWait::hideEvent(QHideEvent* event) {
+  repaint_.stop();
+  QWidget::hideEvent(event);
 }
 
 void TfmWait::ShowFrame(const WaitFrame& frame) {

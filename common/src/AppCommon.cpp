@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <exception>
@@ -307,12 +308,37 @@ void AppEngine::Fail(const std::string& text) {
 
 bool AppEngine::LoadBothSides(int sourceApp, int targetApp) {
   if (sourceApp == targetApp) return true;
+  warnings_.clear();
+  return GuardedLoad(sourceApp, targetApp, true);
+}
+
+bool AppEngine::ReloadSource(int sourceApp, int targetApp) {
+  if (sourceApp == targetApp) return true;
+  // The source's old warnings go; the target's stay for the migration log.
+  if (const AppTexts* t = TextsOf(sourceApp)) {
+    auto fromSource = [t](const std::string& w) {
+      for (const TypeTexts& tt : t->type)
+        if (tt.title && w.rfind(std::string(tt.title) + ": ", 0) == 0) return true;
+      return false;
+    };
+    warnings_.erase(std::remove_if(warnings_.begin(), warnings_.end(), fromSource),
+                    warnings_.end());
+  }
+  // Marks against a target that was never loaded would call every record new.
+  bool targetLoaded = true;
+  if (const AppTexts* t = TextsOf(targetApp))
+    for (int type = kTypeContacts; type < t->types; ++type)
+      if (SyncOn(type) && !table_->At(ConnectorTable::SlotOf(targetApp, type)))
+        targetLoaded = false;
+  return GuardedLoad(sourceApp, targetApp, !targetLoaded);
+}
+
+bool AppEngine::GuardedLoad(int sourceApp, int targetApp, bool withTarget) {
   auto lock = HoldFolder(dataFolder_, host_);
   if (!lock) return false;
-  warnings_.clear();
   // Nothing may escape to the caller's thread; a failure here is a failed load.
   try {
-    if (!LoadApplication(targetApp, 0)) return false;
+    if (withTarget && !LoadApplication(targetApp, 0)) return false;
     return LoadApplication(sourceApp, targetApp);
   } catch (const std::exception& e) {
     Fail(std::string("Loading failed: ") + e.what());

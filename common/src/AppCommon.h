@@ -54,6 +54,9 @@ class AppEngine {
   // Loads the target alone, then the source marked against it. Holds the data folder's lock for
   // the whole call; a busy folder is a failure shown through the host.
   bool LoadBothSides(int sourceApp, int targetApp);
+  // Loads the source again, marked against the target's records as they are (the target is
+  // loaded first only when it never was). Holds the data folder's lock like LoadBothSides.
+  bool ReloadSource(int sourceApp, int targetApp);
   // Submits the selection lists to the target inside the exception guard.
   bool SubmitChanges(int targetApp);
   // Fills the custom-slot table of app's contact conversion from the settings.
@@ -89,6 +92,7 @@ class AppEngine {
 
  private:
   bool LoadApplication(int app, int counterpart);
+  bool GuardedLoad(int sourceApp, int targetApp, bool withTarget);
   bool SubmitToGoogle();
   template <class Manager>
   bool SubmitType(int type, CxList<typename Manager::Record>& selection, CxMILog& log);

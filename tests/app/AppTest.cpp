@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -376,7 +377,9 @@ class AppTest : public QObject {
       QColor expected = s == 1   ? QColor(255, 0, 0)
                         : s == 2 ? QColor(0, 255, 0)
                                  : QColor(128, 128, 128);
-      QCOMPARE(contacts->data(i, Qt::ForegroundRole).value<QColor>(), expected);
+      QCOMPARE(contacts->data(i, ReviewModel::kStatusColorRole).value<QColor>(), expected);
+      QVERIFY(!contacts->data(i, Qt::DecorationRole).value<QIcon>().isNull());
+      QVERIFY(contacts->data(contacts->index(row, 1), Qt::DecorationRole).isNull());
       QCOMPARE(contacts->data(i, Qt::CheckStateRole).value<Qt::CheckState>(),
                s ? Qt::Checked : Qt::Unchecked);
     }
@@ -441,6 +444,78 @@ class AppTest : public QObject {
     QCOMPARE(FakeEngine().loads.size(), std::size_t{3});
     QCOMPARE(contacts->rowCount(), 4);
     QCOMPARE(contacts->TickedCount(), 3);
+  }
+
+  void refreshReloadsTheSourceOnly() {
+    Start();
+    ChooseSource(kAppPalmDesktop);
+    WalkTo(M().fmPDData);
+    TfmData* page = M().fmPDData;
+    QCOMPARE(FakeEngine().targetLoads, 1);
+    FakeEngine().contacts.pop_back();
+    page->btnRefresh->click();
+    QCOMPARE(FakeEngine().loads.size(), std::size_t{2});
+    QCOMPARE(FakeEngine().targetLoads, 1);
+    QCOMPARE(FakeEngine().reloads.size(), std::size_t{1});
+    QCOMPARE(FakeEngine().reloads[0], std::make_pair(int(kAppPalmDesktop), int(kAppGoogle)));
+    QCOMPARE(page->Model(kTypeContacts)->rowCount(), 4);
+    QCOMPARE(page->CountLabel(kTypeContacts)->text(), QStringLiteral("4 Contact records in total"));
+    // A failed reload shows no rows from a half-loaded source, and counts that say so.
+    FakeEngine().failLoad = true;
+    page->btnRefresh->click();
+    QCOMPARE(prompt_.Last(), QString::fromStdString(FakeEngine().failText));
+    QCOMPARE(page->Model(kTypeContacts)->rowCount(), 0);
+    QCOMPARE(page->CountLabel(kTypeContacts)->text(), QStringLiteral("0 Contact records in total"));
+    QCOMPARE(M().CurrentPage(), static_cast<TfmPage*>(page));
+  }
+
+  void statusColoursStayReadable_data() {
+    QTest::addColumn<int>("colorRef");
+    QTest::addColumn<QColor>("base");
+    QTest::addColumn<bool>("asText");
+    const QColor white(255, 255, 255), dark(0x20, 0x20, 0x20);
+    QTest::newRow("black on white") << 0x000000 << white << true;
+    QTest::newRow("black on dark") << 0x000000 << dark << false;
+    QTest::newRow("red on white") << 0x0000FF << white << false;
+    QTest::newRow("blue on white") << 0xFF0000 << white << true;
+    QTest::newRow("green on dark") << 0x008000 << dark << false;
+    QTest::newRow("light green on white") << 0x00FF00 << white << false;
+    QTest::newRow("light green on dark") << 0x00FF00 << dark << true;
+    QTest::newRow("grey on dark") << 0x808080 << dark << false;
+    QTest::newRow("light grey on dark") << 0xC0C0C0 << dark << true;
+  }
+  void accentColoursStayReadable() {
+    const QColor bases[] = {Qt::white, QColor(0x2b, 0x2b, 0x2b), QColor(0x80, 0x80, 0x80)};
+    for (const QColor& base : bases)
+      for (const QColor& wanted : {QColor(0, 0, 255), QColor(255, 0, 0), QColor(0, 128, 0)}) {
+        const QColor shown = ReadableOn(wanted, base);
+        QVERIFY2(
+            Contrast(shown, base) >= kReadableContrast || shown == Qt::white || shown == Qt::black,
+            qPrintable(wanted.name() + " on " + base.name() + " -> " + shown.name()));
+        if (Contrast(wanted, base) >= kReadableContrast) QCOMPARE(shown, wanted);
+      }
+  }
+
+  void statusColoursStayReadable() {
+    QFETCH(int, colorRef);
+    QFETCH(QColor, base);
+    QFETCH(bool, asText);
+    ResetFakeEngine();
+    CommAddrMgr mgr;
+    for (const CommonContact& c : FakeEngine().contacts) mgr.Add(&c);
+    ReviewModel model(ReviewModel::ContactKind());
+    model.Fill(mgr);
+    // Every status gets the colour under test; the marker always carries it.
+    model.SetColors(colorRef, colorRef, colorRef, base);
+    for (int row = 0; row < model.rowCount(); ++row) {
+      QModelIndex i = model.index(row, 0);
+      QCOMPARE(model.data(i, ReviewModel::kStatusColorRole).value<QColor>(),
+               FromColorRef(colorRef));
+      QVERIFY(!model.data(i, Qt::DecorationRole).value<QIcon>().isNull());
+      QVariant text = model.data(model.index(row, 1), Qt::ForegroundRole);
+      QCOMPARE(text.isValid(), asText);
+      if (asText) QCOMPARE(text.value<QColor>(), FromColorRef(colorRef));
+    }
   }
 
   void failedLoadAndSubmitStay() {

@@ -70,6 +70,8 @@ void ResetFakeEngine() {
   f.throwSubmit = false;
   f.warning.clear();
   f.loads.clear();
+  f.reloads.clear();
+  f.targetLoads = 0;
   f.submits = 0;
   f.fieldMaps = 0;
   f.submittedContacts = f.submittedEvents = 0;
@@ -111,10 +113,11 @@ AppEngine::~AppEngine() {
   f.settings = nullptr;
 }
 
-bool AppEngine::LoadBothSides(int sourceApp, int targetApp) {
+namespace {
+
+// The source side of a load: the wait window for loadMillis, then the canned records.
+bool LoadSource(int sourceApp) {
   FakeEngineState& f = FakeEngine();
-  f.loads.emplace_back(sourceApp, targetApp);
-  if (sourceApp == targetApp) return true;
   EngineHost& host = *f.host;
   host.OpenWaitWindow("Loading information from Google account ...");
   using Clock = std::chrono::steady_clock;
@@ -134,8 +137,6 @@ bool AppEngine::LoadBothSides(int sourceApp, int targetApp) {
     return false;
   }
   const AppSettings& s = *f.settings;
-  Load(f.addr[kAppGoogle], std::vector<CommonContact>{});
-  Load(f.date[kAppGoogle], std::vector<CommonEvent>{});
   if (s.SyncAddr) Load(f.addr[static_cast<std::size_t>(sourceApp)], f.contacts);
   if (s.SyncDate) Load(f.date[static_cast<std::size_t>(sourceApp)], f.events);
   if (s.SyncTask) Load(f.task[static_cast<std::size_t>(sourceApp)], f.tasks);
@@ -143,6 +144,25 @@ bool AppEngine::LoadBothSides(int sourceApp, int targetApp) {
   host.CloseWaitWindow();
   if (!f.warning.empty()) host.Warn(f.warning);
   return true;
+}
+
+}  // namespace
+
+bool AppEngine::LoadBothSides(int sourceApp, int targetApp) {
+  FakeEngineState& f = FakeEngine();
+  f.loads.emplace_back(sourceApp, targetApp);
+  if (sourceApp == targetApp) return true;
+  ++f.targetLoads;
+  Load(f.addr[kAppGoogle], std::vector<CommonContact>{});
+  Load(f.date[kAppGoogle], std::vector<CommonEvent>{});
+  return LoadSource(sourceApp);
+}
+
+bool AppEngine::ReloadSource(int sourceApp, int targetApp) {
+  FakeEngineState& f = FakeEngine();
+  f.reloads.emplace_back(sourceApp, targetApp);
+  if (sourceApp == targetApp) return true;
+  return LoadSource(sourceApp);
 }
 
 bool AppEngine::SubmitChanges(int) {

@@ -26,7 +26,9 @@ struct FakeEngineState {
   bool throwSubmit = false;
   std::string warning;  // given to the host's Warn during each source load
 
-  std::vector<std::pair<int, int>> loads;  // (source, target) of each LoadBothSides
+  std::vector<std::pair<int, int>> loads;    // (source, target) of each LoadBothSides
+  std::vector<std::pair<int, int>> reloads;  // (source, target) of each ReloadSource
+  int targetLoads = 0;                       // loads that reached the target's side
   int submits = 0;
   int fieldMaps = 0;
   std::size_t submittedContacts = 0;
