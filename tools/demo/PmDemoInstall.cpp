@@ -11,6 +11,7 @@
 #include <span>
 #include <string_view>
 #include <system_error>
+#include <tuple>
 
 #include "palm/PmAddrExUtil.h"
 #include "palm/PmAddrUtil.h"
@@ -815,8 +816,20 @@ bool WriteDatebook(const UserPlan& plan, Rng& rng, Encoder& enc, const fs::path&
   const Diary& d = *plan.diary;
   const std::string win = plan.windowsFolder + "\\datebook\\datebook.dat";
   std::vector<Event> events;
-  for (std::size_t n = 0; n < user.events; ++n)
-    events.push_back(MakeEvent(rng, d, n, plan.weekStart, user.layout == 2));
+  // Subject, start and end are an event's keys to the comparison: two events alike in all three
+  // would be one event in the account, so a repeated one is drawn again.
+  std::set<std::tuple<std::string, int, int, int, int, bool>> keys;
+  for (std::size_t n = 0; n < user.events; ++n) {
+    Event e;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+      e = MakeEvent(rng, d, n, plan.weekStart, user.layout == 2);
+      // An untimed event runs the whole day whatever its hour says.
+      const int h = e.untimed ? 0 : e.hour, m = e.untimed ? 0 : e.minute;
+      const int len = e.untimed ? 0 : e.minutes;
+      if (keys.emplace(e.subject, e.day, h, m, len, e.untimed).second) break;
+    }
+    events.push_back(std::move(e));
+  }
   if (user.layout == 2) {
     PmDateExUtil db;
     AddCategories(db, enc, d.categories);
