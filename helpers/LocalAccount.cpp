@@ -19,6 +19,7 @@
 #include "misc/CxDebugUtil.h"
 #include "misc/CxFile.h"
 #include "misc/Utf8.h"
+#include "platform/AsciiCase.h"
 #include "platform/AtomicFile.h"
 #include "platform/IniDocument.h"
 #include "platform/PlatformPaths.h"
@@ -99,12 +100,7 @@ bool HoldsRecords(const std::string& folder) {
   return found;
 }
 
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
+using platform::FoldAscii;
 
 }  // namespace
 
@@ -185,7 +181,7 @@ bool LocalAccount::Open(const std::string& root, const std::string& email,
     error = "The folder of the local accounts cannot be found.";
     return false;
   }
-  folder_ = WithSeparator(root) + Lower(email) + "/";
+  folder_ = WithSeparator(root) + FoldAscii(email) + "/";
   const std::string settings = folder_ + "account.ini";
   auto checkExisting = [&] {
     platform::IniDocument doc;
@@ -229,7 +225,7 @@ bool LocalAccount::Open(const std::string& root, const std::string& email,
   ::unlink(temp.c_str());
   if (linked != 0 && linkError == EEXIST) {
     if (checkExisting()) return true;
-    error = "Another run created the local account " + Lower(email) +
+    error = "Another run created the local account " + FoldAscii(email) +
             " at the same moment with another password; " + kBadLogin;
     return false;
   }

@@ -1,5 +1,6 @@
 #include "platform/IniDocument.h"
 
+#include "platform/AsciiCase.h"
 #include "platform/AtomicFile.h"
 
 #include <fcntl.h>
@@ -17,17 +18,6 @@ std::string_view Trim(std::string_view s) {
   while (!s.empty() && blank(s.front())) s.remove_prefix(1);
   while (!s.empty() && blank(s.back())) s.remove_suffix(1);
   return s;
-}
-
-bool EqualFold(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-    if (x != y) return false;
-  }
-  return true;
 }
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
@@ -187,7 +177,7 @@ bool IniDocument::Save(const std::string& path) const {
 
 std::size_t IniDocument::FindSection(std::string_view section) const {
   for (std::size_t i = 0; i < sections_.size(); ++i)
-    if (sections_[i].hasHeader && EqualFold(sections_[i].name, Trim(section))) return i;
+    if (sections_[i].hasHeader && EqualsNoCase(sections_[i].name, Trim(section))) return i;
   return std::string::npos;
 }
 
@@ -195,7 +185,7 @@ std::optional<std::string> IniDocument::Get(std::string_view section, std::strin
   std::size_t s = FindSection(section);
   if (s == std::string::npos) return std::nullopt;
   for (const Line& l : sections_[s].lines)
-    if (l.isKey && EqualFold(l.name, Trim(key))) return l.value;
+    if (l.isKey && EqualsNoCase(l.name, Trim(key))) return l.value;
   return std::nullopt;
 }
 
@@ -226,7 +216,7 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
   std::vector<Line>& lines = sections_[s].lines;
   std::size_t insertAt = 0;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i].isKey && EqualFold(lines[i].name, k)) {
+    if (lines[i].isKey && EqualsNoCase(lines[i].name, k)) {
       lines[i].value = v;
       lines[i].raw = lines[i].name + "=" + v;
       return;

@@ -1,4 +1,5 @@
 #include "platform/Registry.h"
+#include "platform/AsciiCase.h"
 #include "platform/AtomicFile.h"
 #include "platform/Utf8Append.h"
 
@@ -17,24 +18,6 @@ constexpr std::uintmax_t kMaxRegFileBytes = 256u * 1024u * 1024u;
 // "\x" escapes carry at most four hex digits, octal ones at most three (Wine's own writer).
 constexpr int kMaxHexEscapeDigits = 4;
 constexpr int kMaxOctalEscapeDigits = 3;
-
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = LowerAscii(c);
-  return out;
-}
-
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-  if (s.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (LowerAscii(s[i]) != LowerAscii(prefix[i])) return false;
-  }
-  return true;
-}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -188,7 +171,7 @@ std::string NormalizePath(std::string_view path) {
     if (end == std::string_view::npos) end = path.size();
     if (end > start) {
       if (!out.empty()) out += '\\';
-      out += Lower(path.substr(start, end - start));
+      out += FoldAscii(path.substr(start, end - start));
     }
     start = end + 1;
   }
@@ -317,7 +300,7 @@ struct Dialect {
 // "C:\Program Files\X\" -> "<prefix>/dosdevices/c:/Program Files/X/".
 std::string MapDrivePath(const std::string& text, const std::string& dosDevices) {
   if (dosDevices.empty() || text.size() < 3 || text[1] != ':' || text[2] != '\\') return text;
-  char drive = LowerAscii(text[0]);
+  char drive = FoldAscii(text[0]);
   if (drive < 'a' || drive > 'z') return text;
   std::string out = dosDevices;
   out += drive;
@@ -454,7 +437,7 @@ std::string WithoutTrailingSlash(std::string path) {
 // --- RegKey ---
 
 bool RegKey::QueryValue(std::string_view name, RegValue& out) const {
-  auto it = values_.find(Lower(name == "@" ? std::string_view() : name));
+  auto it = values_.find(FoldAscii(name == "@" ? std::string_view() : name));
   if (it == values_.end()) return false;
   out = it->second;
   return true;
@@ -473,7 +456,7 @@ bool RegKey::QueryText(std::string_view name, std::string& out) const {
 }
 
 void RegKey::SetValue(std::string_view name, RegValue value) {
-  values_[Lower(name == "@" ? std::string_view() : name)] = std::move(value);
+  values_[FoldAscii(name == "@" ? std::string_view() : name)] = std::move(value);
 }
 
 void RegKey::Overlay(const RegKey& other) {

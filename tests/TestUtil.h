@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <vector>
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {
@@ -27,6 +29,18 @@ class TempDir {
   // The path with a trailing separator, the form folders take in this code base.
   std::string folder() const { return path_ + "/"; }
   std::string file(const std::string& name) const { return path_ + "/" + name; }
+  // Writes `bytes` to `rel` inside the folder, making the folders on the way; returns its path.
+  std::string Write(const std::string& rel, std::string_view bytes) const {
+    const std::string p = file(rel);
+    std::filesystem::create_directories(std::filesystem::path(p).parent_path());
+    std::ofstream(p, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return p;
+  }
+  template <class Byte>
+  std::string Write(const std::string& rel, const std::vector<Byte>& bytes) const {
+    return Write(rel, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  }
 
  private:
   std::string path_;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "misc/CxDebugUtil.h"
+#include "platform/AsciiCase.h"
 #include "platform/PlatformPaths.h"
 
 extern char** environ;
@@ -56,10 +57,7 @@ bool IsExecutableFile(const std::string& path) {
 
 bool EndsWithExe(const std::string& name) {
   if (name.size() < 4) return false;
-  std::string tail = name.substr(name.size() - 4);
-  for (char& c : tail)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return tail == ".exe";
+  return platform::EqualsNoCase(std::string_view(name).substr(name.size() - 4), ".exe");
 }
 
 std::string CurrentDirectory() {

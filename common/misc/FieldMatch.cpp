@@ -1,11 +1,11 @@
 #include "misc/FieldMatch.h"
 
+#include "platform/AsciiCase.h"
+
 namespace {
 
-inline unsigned char Upper(char c) {
-  auto u = static_cast<unsigned char>(c);
-  return (u >= 'a' && u <= 'z') ? static_cast<unsigned char>(u - 32) : u;
-}
+using platform::FoldAscii;
+
 inline bool IsBreak(char c) {
   return c == '\r' || c == '\n';
 }
@@ -18,7 +18,7 @@ bool LineBreakEqual(std::string_view a, std::string_view b) {
     while (i < a.size() && IsBreak(a[i])) ++i;
     while (j < b.size() && IsBreak(b[j])) ++j;
     if (i == a.size() || j == b.size()) break;
-    if (Upper(a[i]) != Upper(b[j])) return false;
+    if (FoldAscii(a[i]) != FoldAscii(b[j])) return false;
     ++i;
     ++j;
   }
@@ -26,10 +26,7 @@ bool LineBreakEqual(std::string_view a, std::string_view b) {
 }
 
 bool FoldEqual(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (Upper(a[i]) != Upper(b[i])) return false;
-  return true;
+  return platform::EqualsNoCase(a, b);
 }
 
 bool MatchEqual(const MatchValue& a, const MatchValue& b) {
@@ -51,13 +48,13 @@ void MatchHasher::Add(const MatchValue& v) {
     case MatchKind::kIgnore:
       break;
     case MatchKind::kFold:
-      for (char c : v.text) Byte(Upper(c));
+      for (char c : v.text) Byte(static_cast<unsigned char>(FoldAscii(c)));
       break;
     case MatchKind::kLineBreak: {
       // LineBreakEqual holds exactly when the texts agree, folded, with every CR and LF removed,
       // and either both or neither end in a line break.
       for (char c : v.text)
-        if (!IsBreak(c)) Byte(Upper(c));
+        if (!IsBreak(c)) Byte(static_cast<unsigned char>(FoldAscii(c)));
       Byte(!v.text.empty() && IsBreak(v.text.back()) ? 1 : 0);
       break;
     }

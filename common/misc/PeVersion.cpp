@@ -6,6 +6,8 @@
 #include <fstream>
 #include <vector>
 
+#include "platform/AsciiCase.h"
+
 namespace {
 
 // The largest executables we look at are some tens of MB; refuse to read past this.
@@ -185,15 +187,6 @@ class PeImage {
   std::vector<Section> sections_;
 };
 
-bool EqualsNoCase(const char* a, const std::string& b) {
-  if (std::strlen(a) != b.size()) return false;
-  for (std::size_t i = 0; i < b.size(); ++i) {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 // The path with its file name spelt as it is on disk, when only the case differs.
 std::string FindNoCase(const std::string& path) {
   auto slash = path.rfind('/');
@@ -203,7 +196,7 @@ std::string FindNoCase(const std::string& path) {
   if (!dir) return {};
   std::string found;
   while (const dirent* e = ::readdir(dir)) {
-    if (EqualsNoCase(e->d_name, name)) {
+    if (platform::EqualsNoCase(e->d_name, name)) {
       found = (slash == std::string::npos ? std::string() : folder) + e->d_name;
       break;
     }

@@ -7,6 +7,7 @@
 #include "misc/CxDebugUtil.h"
 #include "misc/Utf8.h"
 #include "palm/PmUsers.h"
+#include "platform/AsciiCase.h"
 
 const PmSourceTexts PmAddrInfo::kTexts = {
     "Load Palm Desktop Contacts by file: %s",
@@ -241,11 +242,7 @@ void PlacePhone(CommonContact& c, std::int32_t label, PutText put) {
 template <std::size_t N>
 bool Holds(const FixedText<N>& field, std::string_view text) {
   const std::string_view kept = Utf8Prefix(text, N - 1);
-  const auto fold = [](unsigned char ch) { return ch >= 'A' && ch <= 'Z' ? ch + 32 : ch; };
-  return std::equal(
-      kept.begin(), kept.end(), field.view().begin(), field.view().end(), [&](char a, char b) {
-        return fold(static_cast<unsigned char>(a)) == fold(static_cast<unsigned char>(b));
-      });
+  return platform::EqualsNoCase(kept, field.view());
 }
 
 // The label each unlabelled 6.x column files under, in column order ("Other Fax" to "Pager").

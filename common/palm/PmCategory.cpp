@@ -2,22 +2,12 @@
 
 #include <string_view>
 
+#include "platform/AsciiCase.h"
+
 namespace {
 
 // Characters that Palm Desktop will not put in the file name it derives from a category.
 constexpr std::string_view kUnsafeInShortName = "\"*+,./:;<=>?[\\]^|";
-
-char FoldAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualFolded(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -88,7 +78,7 @@ const PmCategory* PmCategoryMgr::ByIndex(std::int32_t index) const {
 
 const PmCategory* PmCategoryMgr::ByName(const std::string& name) const {
   for (const auto& slot : slots_) {
-    if (slot && EqualFolded(slot->name, name)) return &*slot;
+    if (slot && platform::EqualsNoCase(slot->name, name)) return &*slot;
   }
   return nullptr;
 }

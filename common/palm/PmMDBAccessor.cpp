@@ -22,6 +22,7 @@
 
 #include "misc/CxDebugUtil.h"
 #include "misc/Utf8.h"
+#include "platform/AsciiCase.h"
 
 // The child's address-space limit would stop the sanitizers' shadow memory.
 #if defined(__SANITIZE_ADDRESS__)
@@ -56,17 +57,7 @@ constexpr rlim_t kChildAddressSpace = rlim_t{2} << 30;
 // not ours.
 constexpr std::size_t kMaxNameBytes = 256;
 
-char Fold(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualFolded(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Fold(a[i]) != Fold(b[i])) return false;
-  }
-  return true;
-}
+using platform::EqualsNoCase;
 
 // Drops a character that mdbtools cut in half at the end of its buffer.
 std::string_view WholeCharacters(std::string_view text) {
@@ -142,7 +133,7 @@ class SqlScanner {
   }
   bool Keyword(std::string_view word) {
     Blanks();
-    if (s_.size() - pos_ < word.size() || !EqualFolded(s_.substr(pos_, word.size()), word)) {
+    if (s_.size() - pos_ < word.size() || !EqualsNoCase(s_.substr(pos_, word.size()), word)) {
       return false;
     }
     std::size_t after = pos_ + word.size();
@@ -246,7 +237,7 @@ bool ParseSelect(std::string_view sql, SelectStatement& out) {
 }
 
 bool IsUtf8Name(const char* name) {
-  return name && (EqualFolded(name, "UTF-8") || EqualFolded(name, "UTF8"));
+  return name && (EqualsNoCase(name, "UTF-8") || EqualsNoCase(name, "UTF8"));
 }
 
 // mdbtools converts texts into the character set named by the MDBICONV environment variable;
@@ -303,7 +294,7 @@ bool Matches(const WhereTerm& term, const PmValue& value) {
     std::string_view h = have;
     if (term.prefixChars > 0) h = Utf8Chars(h, term.prefixChars);
     // Jet compares texts without regard to case.
-    return EqualFolded(h, *want);
+    return EqualsNoCase(h, *want);
   }
   return false;  // "= NULL" is never true
 }

@@ -14,6 +14,7 @@
 #include "misc/Utf8.h"
 #include "misc/WinUtil.h"
 #include "palm/PmSourceBase.h"
+#include "platform/AsciiCase.h"
 #include "platform/AtomicFile.h"
 #include "platform/Registry.h"
 
@@ -110,12 +111,6 @@ Entry ReadUser(Reader& r, PmUser& u) {
                                                                                    : Entry::kBad;
 }
 
-std::string Lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return s;
-}
-
 std::vector<std::string> SubFolders(const std::string& folder) {
   std::vector<std::string> names;
   std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
@@ -148,7 +143,7 @@ std::vector<PmUser> UsersFromFolders(const std::string& folder) {
       hasDatabase = hasDatabase || FindNoCase(folder + sub + "/", db).has_value();
     if (!hasDatabase || sub.size() > kMaxUserDirectory) continue;
     std::uint32_t h = 2166136261u;
-    for (char c : Lower(sub)) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+    for (char c : platform::FoldAscii(sub)) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
     auto id = static_cast<std::int32_t>((h & 0x7FFFFFFF) | 0x100);  // below 256 is reserved
     while (std::any_of(users.begin(), users.end(), [&](const PmUser& u) { return u.UserID == id; }))
       id = (id == 0x7FFFFFFF) ? 0x100 : id + 1;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "PeFixture.h"
+#include "TestUtil.h"
 #include "misc/PeVersion.h"
 #include "platform/PlatformPaths.h"
 #include "platform/Registry.h"
@@ -112,30 +113,6 @@ TEST(PeVersion, RandomByteDamageNeverCrashes) {
 
 // --- files and the registry ---------------------------------------------------------------
 
-class TempDir {
- public:
-  TempDir() {
-    std::string tmpl = (fs::temp_directory_path() / "qm-winutil-XXXXXX").string();
-    path_ = ::mkdtemp(tmpl.data());
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  std::string Write(const std::string& rel, const std::vector<std::uint8_t>& bytes) const {
-    std::string p = path_ + "/" + rel;
-    fs::create_directories(fs::path(p).parent_path());
-    std::ofstream(p, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    return p;
-  }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 TEST(GetFileVersion, ReadsAFileAndMatchesItsNameWithoutCase) {
   TempDir dir;
   std::string exact = dir.Write("palm.exe", BuildPe(false, 4, 1, 4, 0).bytes);
@@ -143,10 +120,10 @@ TEST(GetFileVersion, ReadsAFileAndMatchesItsNameWithoutCase) {
   int a = -1, b = -1, c = -1, d = -1;
   ASSERT_TRUE(GetFileVersion(exact, a, b, c, d));
   EXPECT_EQ((std::vector<int>{a, b, c, d}), (std::vector<int>{4, 1, 4, 0}));
-  ASSERT_TRUE(GetFileVersion(dir.Path() + "/OUTLOOK.EXE", a, b, c, d));
+  ASSERT_TRUE(GetFileVersion(dir.path() + "/OUTLOOK.EXE", a, b, c, d));
   EXPECT_EQ((std::vector<int>{a, b, c, d}), (std::vector<int>{12, 0, 6423, 1000}));
 
-  for (std::string bad : {std::string(), dir.Path() + "/missing.exe", dir.Path()}) {
+  for (std::string bad : {std::string(), dir.path() + "/missing.exe", dir.path()}) {
     a = b = c = d = 7;
     EXPECT_FALSE(GetFileVersion(bad, a, b, c, d)) << bad;
     EXPECT_EQ((std::vector<int>{a, b, c, d}), (std::vector<int>{0, 0, 0, 0}));
@@ -173,15 +150,15 @@ class RegistryLookupTest : public ::testing::Test {
 
 TEST_F(RegistryLookupTest, OutlookVersionAndPath) {
   dir_.Write("Office12/OUTLOOK.EXE", BuildPe(false, 12, 0, 6423, 1000).bytes);
-  Set(RegRoot::kLocalMachine, kOutlook, "Path", dir_.Path() + "/Office12/");
+  Set(RegRoot::kLocalMachine, kOutlook, "Path", dir_.path() + "/Office12/");
   ASSERT_TRUE(GetOutlookVersion(buf_, sizeof buf_));
   EXPECT_STREQ(buf_, "12.0.6423.1000");
   ASSERT_TRUE(GetOutlookProgramPath(buf_, sizeof buf_));
-  EXPECT_EQ(buf_, dir_.Path() + "/Office12/OUTLOOK.EXE");
+  EXPECT_EQ(buf_, dir_.path() + "/Office12/OUTLOOK.EXE");
   // A short buffer gets the path cut, never overrun.
   char small[8] = "xxxxxxx";
   ASSERT_TRUE(GetOutlookProgramPath(small, sizeof small));
-  EXPECT_EQ(std::string(small), (dir_.Path() + "/").substr(0, 7));
+  EXPECT_EQ(std::string(small), (dir_.path() + "/").substr(0, 7));
   // The version text does not fit: failure, not a partial version.
   char tiny[5] = "xxxx";
   EXPECT_FALSE(GetOutlookVersion(tiny, sizeof tiny));
@@ -190,11 +167,11 @@ TEST_F(RegistryLookupTest, OutlookVersionAndPath) {
 
 TEST_F(RegistryLookupTest, AppPathWithoutTrailingSeparatorRunsTogetherAndHasNoVersion) {
   dir_.Write("Office12/OUTLOOK.EXE", BuildPe(false, 12, 0, 6423, 1000).bytes);
-  Set(RegRoot::kLocalMachine, kOutlook, "Path", dir_.Path() + "/Office12");
+  Set(RegRoot::kLocalMachine, kOutlook, "Path", dir_.path() + "/Office12");
   EXPECT_FALSE(GetOutlookVersion(buf_, sizeof buf_));
   EXPECT_STREQ(buf_, "");
   ASSERT_TRUE(GetOutlookProgramPath(buf_, sizeof buf_));
-  EXPECT_EQ(buf_, dir_.Path() + "/Office12OUTLOOK.EXE");
+  EXPECT_EQ(buf_, dir_.path() + "/Office12OUTLOOK.EXE");
 }
 
 TEST_F(RegistryLookupTest, MissingKeysAndValuesFailWithEmptyText) {
@@ -216,9 +193,9 @@ TEST_F(RegistryLookupTest, MissingKeysAndValuesFailWithEmptyText) {
 
 TEST_F(RegistryLookupTest, NotesFoldersAndVersion) {
   dir_.Write("notes/Notes.exe", BuildPe(false, 8, 5, 2, 0).bytes);
-  Set(RegRoot::kLocalMachine, "SOFTWARE\\Lotus\\Notes", "Path", dir_.Path() + "/notes");
+  Set(RegRoot::kLocalMachine, "SOFTWARE\\Lotus\\Notes", "Path", dir_.path() + "/notes");
   ASSERT_TRUE(GetNotesProgramFolder(buf_, sizeof buf_));
-  EXPECT_EQ(buf_, dir_.Path() + "/notes");
+  EXPECT_EQ(buf_, dir_.path() + "/notes");
   ASSERT_TRUE(GetNotesVersion(buf_, sizeof buf_));
   EXPECT_STREQ(buf_, "8.5.2.0");
 
@@ -274,14 +251,14 @@ TEST(WinePrefixLookup, OutlookFoundThroughTheDosDevicesLink) {
   TempDir dir;
   dir.Write("drive_c/Program Files/Microsoft Office/Office12/OUTLOOK.EXE",
             BuildPe(true, 12, 0, 4518, 1014).bytes);
-  fs::create_directories(dir.Path() + "/dosdevices");
-  fs::create_directory_symlink("../drive_c", dir.Path() + "/dosdevices/c:");
+  fs::create_directories(dir.path() + "/dosdevices");
+  fs::create_directory_symlink("../drive_c", dir.path() + "/dosdevices/c:");
   std::string reg =
       "WINE REGISTRY Version 2\n#arch=win32\n"
       "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\App Paths\\\\OUTLOOK.EXE] 1\n"
       "\"Path\"=\"C:\\\\Program Files\\\\Microsoft Office\\\\Office12\\\\\"\n";
   dir.Write("system.reg", std::vector<std::uint8_t>(reg.begin(), reg.end()));
-  platform::SetRegistry(std::make_shared<platform::FileRegistry>(dir.Path(), ""));
+  platform::SetRegistry(std::make_shared<platform::FileRegistry>(dir.path(), ""));
   char buf[260];
   EXPECT_TRUE(GetOutlookVersion(buf, sizeof buf));
   EXPECT_STREQ(buf, "12.0.4518.1014");
@@ -494,16 +471,16 @@ TEST(OpenWithShell, PassesTheTargetToTheLauncher) {
 // The real launcher: xdg-open found on PATH, given the target as one argument, not waited for.
 TEST(OpenWithShell, StartsXdgOpenWithOneArgument) {
   TempDir dir;
-  const std::string out = dir.Path() + "/args";
+  const std::string out = dir.path() + "/args";
   const std::string script = "#!/bin/sh\nprintf '%s|' \"$#\" \"$@\" > '" + out +
                              ".tmp'\n/bin/mv '" + out + ".tmp' '" + out + "'\n";
-  fs::permissions(dir.Write("bin/xdg-open", {script.begin(), script.end()}), fs::perms::owner_all);
+  fs::permissions(dir.Write("bin/xdg-open", script), fs::perms::owner_all);
   const char* path = std::getenv("PATH");
   const std::string savedPath = path ? path : "";
   // The arguments the launcher saw, or "<not started>".
   auto open = [&](const std::string& bin, const std::string& target) {
     fs::remove(out);
-    ::setenv("PATH", (dir.Path() + bin).c_str(), 1);
+    ::setenv("PATH", (dir.path() + bin).c_str(), 1);
     bool started = OpenWithShell(target);
     ::setenv("PATH", savedPath.c_str(), 1);
     if (!started) return std::string("<not started>");

@@ -17,6 +17,7 @@
 #include "PmTestUtil.h"
 #include "PmVariedDatebook.h"
 #include "json/RecordJson.h"
+#include "TestUtil.h"
 #include "palm/PmAddrInfo.h"
 #include "palm/PmDateInfo.h"
 #include "palm/PmMemoInfo.h"
@@ -31,24 +32,8 @@ constexpr std::uint32_t kLayout2Version = 40102;
 constexpr std::int32_t kForever = 1956528000;  // 2032-01-01, past the no-date limit
 constexpr std::int32_t kBusiness = 1;          // category slot written below
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::string t = (fs::temp_directory_path() / "qm-pmsrc-XXXXXX").string();
-    path_ = ::mkdtemp(t.data());
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  fs::path path_;
-};
-
 template <class Loader>
-std::string Write(const TempFolder& dir, const std::string& name,
+std::string Write(const TempDir& dir, const std::string& name,
                   std::vector<typename Loader::Record> records) {
   Loader db;
   db.EnsureCategories().Add({kBusiness, 10, "Business", "", 0});
@@ -56,7 +41,7 @@ std::string Write(const TempFolder& dir, const std::string& name,
     if (r.categoryId == kBusiness) r.categoryName = "Business";
     db.Records().push_back(std::move(r));
   }
-  std::string path = dir.File(name);
+  std::string path = dir.file(name);
   EXPECT_TRUE(db.SaveAs(path));
   return path;
 }
@@ -68,7 +53,7 @@ class PmSourcesTest : public ::testing::Test {
     setenv("TZ", "UTC", 1);
     tzset();
   }
-  TempFolder dir_;
+  TempDir dir_;
 };
 
 // ---- generation choice
@@ -101,16 +86,16 @@ INSTANTIATE_TEST_SUITE_P(Versions, PmVersionTest,
 
 TEST_F(PmSourcesTest, UnknownVersionFailsLoadByUser) {
   PmAddrInfo info(30005);
-  EXPECT_FALSE(info.LoadByFolder(dir_.File("")));
+  EXPECT_FALSE(info.LoadByFolder(dir_.file("")));
   EXPECT_EQ(info.LoadedLayout(), kPmLayoutFailed);
 }
 
 TEST_F(PmSourcesTest, NoSixXLoaderFailsCleanly) {
   PmAddrInfo::SetEx2Factory(nullptr);
   PmAddrInfo info(0xFFFFFFFF);
-  EXPECT_FALSE(info.LoadByFolder(dir_.File("")));
-  EXPECT_FALSE(info.LoadByFile(dir_.File("Address.mdb")));
-  EXPECT_EQ(info.CheckFileType(dir_.File("Address.mdb")), kPmLayoutFailed);
+  EXPECT_FALSE(info.LoadByFolder(dir_.file("")));
+  EXPECT_FALSE(info.LoadByFile(dir_.file("Address.mdb")));
+  EXPECT_EQ(info.CheckFileType(dir_.file("Address.mdb")), kPmLayoutFailed);
 }
 
 // ---- contacts
@@ -373,7 +358,7 @@ TEST_F(PmSourcesTest, OtherExtensionsAndEmptyPathsFail) {
   EXPECT_EQ(info.LoadedLayout(), kPmLayoutFailed);
   EXPECT_EQ(info.CheckFileType(path), kPmLayoutFailed);
   EXPECT_FALSE(info.LoadByFile(""));
-  EXPECT_FALSE(info.LoadByFile(dir_.File("missing.dat")));
+  EXPECT_FALSE(info.LoadByFile(dir_.file("missing.dat")));
   EXPECT_EQ(info.Manager().Count(), 0u);
 }
 
@@ -606,7 +591,7 @@ TEST_P(PmRepeatConversionTest, FillsTheRecurrence) {
   QuietDebugLog();
   setenv("TZ", "UTC", 1);
   tzset();
-  TempFolder dir;
+  TempDir dir;
   PmDateExRecord r;
   r.start = 1262347200;
   r.end = 1262350800;
@@ -728,13 +713,13 @@ namespace {
 // Every common record borrows the item of its own Palm record, through a reload too: the items
 // sit in one block that must not move while records point into it (ASan sees a stale pointer).
 template <class Info, class Loader>
-void ExpectItemsPairWithRecords(const TempFolder& dir, const std::string& name) {
+void ExpectItemsPairWithRecords(const TempDir& dir, const std::string& name) {
   Loader db;
   FillSample(db, 300);
   for (std::size_t i = 0; i < db.Records().size(); i += 7) db.Records()[i].status = 0x80;
   std::size_t live = 0;
   for (const auto& r : db.Records()) live += PmIsLive(r.status) ? 1 : 0;
-  const std::string path = dir.File(name);
+  const std::string path = dir.file(name);
   ASSERT_TRUE(db.SaveAs(path));
   Info info(kLayout2Version);
   for (int load = 0; load < 2; ++load) {

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <string>
 
+#include "TestUtil.h"
+
 namespace fs = std::filesystem;
 using platform::FileRegistry;
 using platform::MemoryRegistry;
@@ -17,27 +19,6 @@ using platform::RegType;
 using platform::RegValue;
 
 namespace {
-
-class TempDir {
- public:
-  TempDir() {
-    std::string tmpl = (fs::temp_directory_path() / "qm-reg-XXXXXX").string();
-    path_ = ::mkdtemp(tmpl.data());
-  }
-  ~TempDir() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  std::string Write(const std::string& name, const std::string& text) const {
-    std::string p = path_ + "/" + name;
-    std::ofstream(p, std::ios::binary) << text;
-    return p;
-  }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 std::string Text(const std::optional<RegKey>& key, std::string_view name) {
   std::string out;
@@ -83,18 +64,18 @@ class WinePrefixTest : public ::testing::Test {
 };
 
 TEST_F(WinePrefixTest, DrivePathsMapIntoTheDosDevicesFolder) {
-  FileRegistry reg(dir_.Path(), "");
+  FileRegistry reg(dir_.path(), "");
   auto key = reg.OpenKey(RegRoot::kLocalMachine, "SOFTWARE\\LOTUS\\NOTES");
-  EXPECT_EQ(Text(key, "PATH"), dir_.Path() + "/dosdevices/c:/Program Files/Lotus/Notes/");
-  EXPECT_EQ(Text(key, "Expand"), dir_.Path() + "/dosdevices/d:/Data");
+  EXPECT_EQ(Text(key, "PATH"), dir_.path() + "/dosdevices/c:/Program Files/Lotus/Notes/");
+  EXPECT_EQ(Text(key, "Expand"), dir_.path() + "/dosdevices/d:/Data");
   // Not a drive path: left alone.
   EXPECT_EQ(Text(key, "Share"), "\\\\server\\share");
   auto user = reg.OpenKey(RegRoot::kCurrentUser, "Software\\Lotus\\Notes\\Installer");
-  EXPECT_EQ(Text(user, "datadir"), dir_.Path() + "/dosdevices/c:/Notes/Data");
+  EXPECT_EQ(Text(user, "datadir"), dir_.path() + "/dosdevices/c:/Notes/Data");
 }
 
 TEST_F(WinePrefixTest, EscapesDecodeToUtf8) {
-  FileRegistry reg(dir_.Path(), "");
+  FileRegistry reg(dir_.path(), "");
   auto key = reg.OpenKey(RegRoot::kLocalMachine, "Software\\Lotus\\Notes");
   EXPECT_EQ(Text(key, "Name"), "caf\xC3\xA9 \"q\" \t|A|Ag|\xF0\x9F\x98\x80");
   EXPECT_EQ(Text(key, "@"), "default");
@@ -104,7 +85,7 @@ TEST_F(WinePrefixTest, EscapesDecodeToUtf8) {
 }
 
 TEST_F(WinePrefixTest, NumbersAndBytesAreNotText) {
-  FileRegistry reg(dir_.Path(), "");
+  FileRegistry reg(dir_.path(), "");
   auto key = reg.OpenKey(RegRoot::kLocalMachine, "Software\\Lotus\\Notes");
   ASSERT_TRUE(key);
   RegValue v;
@@ -119,7 +100,7 @@ TEST_F(WinePrefixTest, NumbersAndBytesAreNotText) {
 }
 
 TEST_F(WinePrefixTest, AbsentKeysAndValuesFailButParentsExist) {
-  FileRegistry reg(dir_.Path(), "");
+  FileRegistry reg(dir_.path(), "");
   EXPECT_TRUE(reg.OpenKey(RegRoot::kLocalMachine, "Software\\Lotus"));
   EXPECT_TRUE(reg.OpenKey(RegRoot::kLocalMachine, "Software\\\\Lotus\\Notes\\"));
   EXPECT_FALSE(reg.OpenKey(RegRoot::kLocalMachine, "Software\\Lotus\\Domino"));
@@ -137,7 +118,7 @@ TEST(WinePrefix, SixtyFourBitPrefixesAnswerFromWow6432NodeFirst) {
             "[Software\\\\ACT\\\\Install]\n\"AppName\"=\"act64.exe\"\n\"Only64\"=\"y\"\n"
             "[Software\\\\Wow6432Node\\\\ACT\\\\Install]\n\"AppName\"=\"act.exe\"\n"
             "[Software\\\\Other]\n\"V\"=\"native\"\n");
-  FileRegistry reg(dir.Path(), "");
+  FileRegistry reg(dir.path(), "");
   auto key = reg.OpenKey(RegRoot::kLocalMachine, "SOFTWARE\\ACT\\Install");
   EXPECT_EQ(Text(key, "AppName"), "act.exe");
   EXPECT_EQ(Text(key, "Only64"), "<none>");
@@ -181,7 +162,7 @@ TEST(SeedFile, LiesOverTheWinePrefixAndIsReadAgainWhenItChanges) {
   dir.Write("system.reg", kSystemReg);
   std::string seed =
       dir.Write("seed.reg", "[HKLM\\Software\\Lotus\\Notes]\n\"Path\"=\"/opt/n/\"\n");
-  FileRegistry reg(dir.Path(), seed);
+  FileRegistry reg(dir.path(), seed);
   auto key = reg.OpenKey(RegRoot::kLocalMachine, "Software\\Lotus\\Notes");
   EXPECT_EQ(Text(key, "Path"), "/opt/n/");
   EXPECT_EQ(Text(key, "Count"), "<none>");  // still there, but a number
@@ -193,7 +174,7 @@ TEST(SeedFile, LiesOverTheWinePrefixAndIsReadAgainWhenItChanges) {
             "/opt/notes-9/");
   fs::remove(seed);
   EXPECT_EQ(Text(reg.OpenKey(RegRoot::kLocalMachine, "Software\\Lotus\\Notes"), "Path"),
-            dir.Path() + "/dosdevices/c:/Program Files/Lotus/Notes/");
+            dir.path() + "/dosdevices/c:/Program Files/Lotus/Notes/");
 }
 
 // Each damaged line is skipped; the good line after it is still read.
@@ -234,7 +215,7 @@ TEST(MemoryRegistry, ValuesBeforeAnyHeaderAndUnknownRootsAreIgnored) {
 TEST(ProcessRegistry, InstalledStoreWinsUntilCleared) {
   TempDir dir;
   std::string seed = dir.Write("seed.reg", "[HKLM\\Software\\S]\n\"V\"=\"seeded\"\n");
-  ::setenv("WINEPREFIX", (dir.Path() + "/no-prefix").c_str(), 1);
+  ::setenv("WINEPREFIX", (dir.path() + "/no-prefix").c_str(), 1);
   platform::SetRegistrySeedFile(seed);
   EXPECT_EQ(Text(platform::CurrentRegistry()->OpenKey(RegRoot::kLocalMachine, "Software\\S"), "V"),
             "seeded");

@@ -9,5 +9,4 @@ int CompareCommand(const std::vector<std::string>& args);
 int SettingsCommand(const std::vector<std::string>& args);
 int GenerateCommand(const std::vector<std::string>& args);
 int DumpCommand(const std::vector<std::string>& args);
-int DumpPalmCommand(const std::vector<std::string>& args);  // args[0] == "palm"
 int MigrateCommand(const std::vector<std::string>& args);

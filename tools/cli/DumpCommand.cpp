@@ -1,6 +1,6 @@
 // `dump SOURCE TYPE [--option value ...]`: loads one data type of one source through its
-// connector and prints the common records as JSON lines. Each source is one function in the
-// table below; it checks its own options.
+// connector and prints the common records as JSON lines. Every source is one row of the table
+// below; how it is loaded decides which options it takes.
 #include <stdlib.h>
 
 #include <cstdio>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/DumpSources.h"
 #include "cli/JsonLines.h"
 #include "google/CxGAddrUtil.h"
 #include "google/CxGDateUtil.h"
@@ -21,27 +22,6 @@
 namespace {
 
 constexpr int kOk = 0, kFailed = 1, kBadInput = 2;
-
-struct DumpArgs {
-  std::string type;
-  std::map<std::string, std::string> options;  // "--email" -> value
-
-  const std::string* Get(const std::string& key) const {
-    auto it = options.find(key);
-    return it == options.end() ? nullptr : &it->second;
-  }
-  // The first option outside `allowed`, or null.
-  const std::string* Unknown(std::initializer_list<const char*> allowed) const {
-    for (const auto& [key, value] : options) {
-      bool known = false;
-      for (const char* a : allowed) known = known || key == a;
-      if (!known) return &key;
-    }
-    return nullptr;
-  }
-};
-
-using DumpSource = int (*)(const DumpArgs& args);
 
 template <class Manager>
 void PrintRecords(Manager& records) {
@@ -134,49 +114,30 @@ int DumpGoogleWith(const DumpArgs& a, const char* title, ReadFile readFile) {
   return kOk;
 }
 
-int DumpGoogle(const DumpArgs& a) {
-  if (const std::string* bad = a.Unknown({"--email", "--password", "--folder", "--data-file"})) {
-    std::fprintf(stderr, "quillmove-cli dump google: unknown option %s\n", bad->c_str());
-    return kBadInput;
-  }
-  if (a.type == "contacts")
-    return DumpGoogleWith<CxGAddrUtil>(
-        a, "Google Contacts",
-        [](CxGAddrUtil& u, const std::string& p) { return u.ReadContactsFile(p); });
-  if (a.type == "calendar")
-    return DumpGoogleWith<CxGDateUtil>(
-        a, "Google Calendar",
-        [](CxGDateUtil& u, const std::string& p) { return u.ReadEventsFile(p); });
-  if (a.type == "tasks")
-    return DumpGoogleWith<CxGTaskUtil>(
-        a, "Google Tasks", [](CxGTaskUtil& u, const std::string& p) { return u.ReadDataFile(p); });
-  if (a.type == "notes")
-    return DumpGoogleWith<CxGNoteUtil>(
-        a, "Google Notes", [](CxGNoteUtil& u, const std::string& p) { return u.ReadDataFile(p); });
-  std::fprintf(stderr, "quillmove-cli dump google: unknown record type %s\n", a.type.c_str());
-  return kBadInput;
+int DumpGoogleContacts(const DumpArgs& a) {
+  return DumpGoogleWith<CxGAddrUtil>(
+      a, "Google Contacts",
+      [](CxGAddrUtil& u, const std::string& p) { return u.ReadContactsFile(p); });
+}
+int DumpGoogleCalendar(const DumpArgs& a) {
+  return DumpGoogleWith<CxGDateUtil>(
+      a, "Google Calendar",
+      [](CxGDateUtil& u, const std::string& p) { return u.ReadEventsFile(p); });
+}
+int DumpGoogleTasks(const DumpArgs& a) {
+  return DumpGoogleWith<CxGTaskUtil>(
+      a, "Google Tasks", [](CxGTaskUtil& u, const std::string& p) { return u.ReadDataFile(p); });
+}
+int DumpGoogleNotes(const DumpArgs& a) {
+  return DumpGoogleWith<CxGNoteUtil>(
+      a, "Google Notes", [](CxGNoteUtil& u, const std::string& p) { return u.ReadDataFile(p); });
 }
 
-const std::map<std::string, DumpSource>& Sources() {
-  static const std::map<std::string, DumpSource> sources = {
-      {"google", DumpGoogle},
-  };
-  return sources;
-}
-
-}  // namespace
-
-int DumpCommand(const std::vector<std::string>& args) {
+int ParseAccountArgs(const std::vector<std::string>& args, DumpArgs& a) {
   if (args.size() < 2) {
     std::fprintf(stderr, "usage: quillmove-cli dump SOURCE contacts|calendar|tasks|notes ...\n");
     return kBadInput;
   }
-  auto source = Sources().find(args[0]);
-  if (source == Sources().end()) {
-    std::fprintf(stderr, "quillmove-cli dump: unknown source %s\n", args[0].c_str());
-    return kBadInput;
-  }
-  DumpArgs a;
   a.type = args[1];
   for (std::size_t i = 2; i < args.size(); i += 2) {
     if (args[i].rfind("--", 0) != 0 || i + 1 >= args.size()) {
@@ -186,5 +147,60 @@ int DumpCommand(const std::vector<std::string>& args) {
     }
     a.options[args[i]] = args[i + 1];
   }
-  return source->second(a);
+  if (const std::string* bad = a.Unknown({"--email", "--password", "--folder", "--data-file"})) {
+    std::fprintf(stderr, "quillmove-cli dump %s: unknown option %s\n", args[0].c_str(),
+                 bad->c_str());
+    return kBadInput;
+  }
+  return kOk;
+}
+
+// How a source is loaded, which decides the options it takes.
+enum class LoadBy {
+  kAccount,     // --email/--password, or a helper's --data-file
+  kFileOrUser,  // --file or --user, [--native] [--code-page]
+};
+
+struct DumpSourceRow {
+  const char* application;
+  const char* type;
+  LoadBy loadBy;
+  int (*dump)(const DumpArgs& a);
+};
+
+// One line per application and data type; a new connector adds its lines here.
+constexpr DumpSourceRow kDumpSources[] = {
+    {"google", "contacts", LoadBy::kAccount, DumpGoogleContacts},
+    {"google", "calendar", LoadBy::kAccount, DumpGoogleCalendar},
+    {"google", "tasks", LoadBy::kAccount, DumpGoogleTasks},
+    {"google", "notes", LoadBy::kAccount, DumpGoogleNotes},
+    {"palm", "contacts", LoadBy::kFileOrUser, DumpPalmContacts},
+    {"palm", "calendar", LoadBy::kFileOrUser, DumpPalmCalendar},
+    {"palm", "tasks", LoadBy::kFileOrUser, DumpPalmTasks},
+    {"palm", "notes", LoadBy::kFileOrUser, DumpPalmNotes},
+};
+
+}  // namespace
+
+int DumpCommand(const std::vector<std::string>& args) {
+  const DumpSourceRow* first = nullptr;
+  for (const DumpSourceRow& row : kDumpSources)
+    if (!first && !args.empty() && args[0] == row.application) first = &row;
+  if (!first) {
+    if (args.size() < 2) {
+      std::fprintf(stderr, "usage: quillmove-cli dump SOURCE contacts|calendar|tasks|notes ...\n");
+      return kBadInput;
+    }
+    std::fprintf(stderr, "quillmove-cli dump: unknown source %s\n", args[0].c_str());
+    return kBadInput;
+  }
+  DumpArgs a;
+  const int parsed =
+      first->loadBy == LoadBy::kAccount ? ParseAccountArgs(args, a) : ParsePalmDumpArgs(args, a);
+  if (parsed != kOk) return parsed;
+  for (const DumpSourceRow& row : kDumpSources)
+    if (row.application == args[0] && row.type == a.type) return row.dump(a);
+  std::fprintf(stderr, "quillmove-cli dump %s: unknown record type %s\n", args[0].c_str(),
+               a.type.c_str());
+  return kBadInput;
 }

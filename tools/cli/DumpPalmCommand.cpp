@@ -14,37 +14,17 @@
 #include <variant>
 #include <vector>
 
-#include "cli/Commands.h"
+#include "cli/DumpSources.h"
 #include "cli/JsonLines.h"
 #include "cli/RecordJsonLine.h"
 #include "misc/CxDebugUtil.h"
-#include "palm/PmAddrInfo.h"
-#include "palm/PmDateInfo.h"
-#include "palm/PmEx2Port.h"
-#include "palm/PmMemoInfo.h"
-#include "palm/PmTodoInfo.h"
-#include "palm/PmUsers.h"
 #include "src/AppSettings.h"
+#include "src/EngineConnectors.h"
 
 namespace {
 
 // kPartial: the records were printed, but the file could be read only in part.
 constexpr int kOk = 0, kFailed = 1, kBadInput = 2, kPartial = 3;
-
-struct PalmArgs {
-  std::string type;
-  std::string file;
-  std::string user;
-  bool native = false;
-  std::uint32_t codePage = PmCodePage::kWindows1252;
-};
-
-void PlugInEx2Loaders() {
-  PmAddrInfo::SetEx2Factory(&PmEx2PortOf<PmAddrEx2Util>::Make);
-  PmDateInfo::SetEx2Factory(&PmEx2PortOf<PmDateEx2Util>::Make);
-  PmTodoInfo::SetEx2Factory(&PmEx2PortOf<PmTodoEx2Util>::Make);
-  PmMemoInfo::SetEx2Factory(&PmEx2PortOf<PmMemoEx2Util>::Make);
-}
 
 using ojson = nlohmann::ordered_json;
 
@@ -173,27 +153,27 @@ bool WriteLines(const Manager& records) {
   return std::fflush(stdout) == 0;
 }
 
-template <class Info>
-int Run(Info& info, const PalmArgs& a, const char* title) {
-  info.SetCodePage(a.codePage);
+// Loads as the engine does, through the Palm source's connector; the messages are the wizard's.
+template <class Connector>
+int Run(Connector& connector, const DumpArgs& a, const char* title) {
+  PalmLoadOptions options;
+  options.codePage =
+      static_cast<std::uint32_t>(std::strtoul(a.Get("--code-page")->c_str(), nullptr, 10));
   // Common records alone need no Palm records behind them; a large date book then fits in
   // half the memory.
-  info.SetKeepNative(a.native);
-  bool ok = false;
+  connector.Source().SetKeepNative(a.native);
   std::string reason;
-  if (!a.file.empty()) {
-    ok = info.LoadByFile(a.file);
-  } else {
-    std::int32_t id = 0;
-    // The user library answers for users only once discovery has loaded it.
-    DiscoverPalmUsers();
-    if (!ParseUserId(a.user, id)) {
-      reason = "not a user ID: " + a.user;
-    } else {
-      ok = info.LoadByUser(id);
-    }
+  if (const std::string* file = a.Get("--file")) {
+    options.byFile = true;
+    options.file = *file;
+  } else if (!ParseUserId(*a.Get("--user"), options.userId)) {
+    reason = "not a user ID: " + *a.Get("--user");
   }
+  connector.Configure(options);
+  auto& info = connector.Source();
+  const bool ok = reason.empty() && connector.Load();
   if (!ok) {
+    // The source's own reason, as the wizard shows it.
     if (reason.empty()) reason = info.Report().reason;
     if (reason.empty()) reason = "no reason was given";
     std::fprintf(stderr, "Failed to load Palm Desktop %s information.\n%s\n", title,
@@ -202,10 +182,10 @@ int Run(Info& info, const PalmArgs& a, const char* title) {
   }
   LineWriter out;
   if (a.native) {
-    PmCodePage cp(a.codePage);
+    PmCodePage cp(options.codePage);
     for (auto* item = info.First(); item; item = info.Next())
       out.Line(ItemJson(*item, cp).dump(-1, ' ', false, ojson::error_handler_t::replace));
-  } else if (!WriteLines(info.Manager())) {
+  } else if (!WriteLines(connector.Records())) {
     std::fprintf(stderr, "quillmove-cli dump palm: could not write the records.\n");
     return kFailed;
   }
@@ -223,9 +203,9 @@ int Run(Info& info, const PalmArgs& a, const char* title) {
 
 // The process ends right after a dump; giving a large file's records back to the allocator one
 // by one would cost a tenth of the run, so the source stays reachable until exit instead.
-template <class Info>
-Info& KeptUntilExit() {
-  static Info* kept = new Info;
+template <class Connector>
+Connector& KeptUntilExit(const char* title) {
+  static Connector* kept = new Connector(std::string("Palm Desktop ") + title);
   return *kept;
 }
 
@@ -238,11 +218,11 @@ int Usage() {
 
 }  // namespace
 
-int DumpPalmCommand(const std::vector<std::string>& args) {
+int ParsePalmDumpArgs(const std::vector<std::string>& args, DumpArgs& a) {
   // args[0] is "palm".
   if (args.size() < 2) return Usage();
-  PalmArgs a;
   a.type = args[1];
+  a.options["--code-page"] = std::to_string(PmCodePage::kWindows1252);
   for (std::size_t i = 2; i < args.size(); ++i) {
     const std::string& opt = args[i];
     if (opt == "--native") {
@@ -251,10 +231,8 @@ int DumpPalmCommand(const std::vector<std::string>& args) {
     }
     if (i + 1 >= args.size()) return Usage();
     const std::string& value = args[++i];
-    if (opt == "--file") {
-      a.file = value;
-    } else if (opt == "--user") {
-      a.user = value;
+    if (opt == "--file" || opt == "--user") {
+      a.options[opt] = value;
     } else if (opt == "--code-page") {
       errno = 0;
       char* end = nullptr;
@@ -264,21 +242,33 @@ int DumpPalmCommand(const std::vector<std::string>& args) {
         std::fprintf(stderr, "quillmove-cli dump palm: unknown code page %s\n", value.c_str());
         return kBadInput;
       }
-      a.codePage = static_cast<std::uint32_t>(cp);
+      a.options[opt] = std::to_string(cp);
     } else {
       std::fprintf(stderr, "quillmove-cli dump palm: unknown option %s\n", opt.c_str());
       return kBadInput;
     }
   }
-  if (a.file.empty() == a.user.empty()) return Usage();
+  // An empty name counts as none, as it always has.
+  for (const char* key : {"--file", "--user"}) {
+    const std::string* v = a.Get(key);
+    if (v && v->empty()) a.options.erase(key);
+  }
+  if ((a.Get("--file") == nullptr) == (a.Get("--user") == nullptr)) return Usage();
   // The readers log to the debug log, which belongs in the data folder, not the current one.
   std::string folder;
   if (GetAppDataFolder(folder)) CxDebugUtil::Instance().SetFolder(folder);
-  PlugInEx2Loaders();
-  if (a.type == "contacts") return Run(KeptUntilExit<PmAddrInfo>(), a, "Contacts");
-  if (a.type == "calendar") return Run(KeptUntilExit<PmDateInfo>(), a, "Calendar");
-  if (a.type == "tasks") return Run(KeptUntilExit<PmTodoInfo>(), a, "Tasks");
-  if (a.type == "notes") return Run(KeptUntilExit<PmMemoInfo>(), a, "Memos");
-  std::fprintf(stderr, "quillmove-cli dump palm: unknown record type %s\n", a.type.c_str());
-  return kBadInput;
+  return kOk;
+}
+
+int DumpPalmContacts(const DumpArgs& a) {
+  return Run(KeptUntilExit<PalmContactsConnector>("Contacts"), a, "Contacts");
+}
+int DumpPalmCalendar(const DumpArgs& a) {
+  return Run(KeptUntilExit<PalmCalendarConnector>("Calendar"), a, "Calendar");
+}
+int DumpPalmTasks(const DumpArgs& a) {
+  return Run(KeptUntilExit<PalmTasksConnector>("Tasks"), a, "Tasks");
+}
+int DumpPalmNotes(const DumpArgs& a) {
+  return Run(KeptUntilExit<PalmNotesConnector>("Memos"), a, "Memos");
 }

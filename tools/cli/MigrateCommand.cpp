@@ -13,6 +13,7 @@
 
 #include "cli/Commands.h"
 #include "json/RecordJson.h"
+#include "platform/AsciiCase.h"
 #include "platform/IniDocument.h"
 #include "platform/PlatformPaths.h"
 #include "src/AppCommon.h"
@@ -112,10 +113,8 @@ std::string LocalAccountFolder(const std::string& dataFolder, const std::string&
   }
   if (root.empty()) root = dataFolder + "accounts/";
   if (root.back() != '/') root += '/';
-  std::string lower = email;
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  std::string folder = root + lower + "/";
+  // Spelt as the helpers spell the account's folder.
+  std::string folder = root + platform::FoldAscii(email) + "/";
   std::error_code ec;
   return !email.empty() && std::filesystem::is_directory(folder, ec) ? folder : std::string();
 }

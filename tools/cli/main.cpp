@@ -33,7 +33,6 @@ int main(int argc, char** argv) {
     if (command == "compare") return CompareCommand(args);
     if (command == "settings") return SettingsCommand(args);
     if (command == "generate") return GenerateCommand(args);
-    if (command == "dump" && !args.empty() && args[0] == "palm") return DumpPalmCommand(args);
     if (command == "dump") return DumpCommand(args);
     if (command == "migrate") return MigrateCommand(args);
   } catch (const std::exception& e) {
