@@ -377,7 +377,7 @@ bool PrepareSelect(Database& db, SelectStatement& stmt, Cursor& cursor, std::str
   }
   auto find = [&](const std::string& name) {
     for (std::size_t i = 0; i < count; ++i) {
-      if (EqualFolded(names[i], name)) return static_cast<int>(i);
+      if (EqualsNoCase(names[i], name)) return static_cast<int>(i);
     }
     return -1;
   };
@@ -757,7 +757,7 @@ bool PmMDBAccessor::IsOpen() const {
 
 bool PmMDBAccessor::HasTable(std::string_view name) const {
   for (const std::string& t : tables_) {
-    if (EqualFolded(t, name)) return true;
+    if (EqualsNoCase(t, name)) return true;
   }
   return false;
 }

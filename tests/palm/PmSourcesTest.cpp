@@ -379,23 +379,23 @@ PmDateRecord Event1() {
 // A folder copied from an old PC has no palm.exe: each database's own files choose its
 // generation, whatever the others are.
 TEST_F(PmSourcesTest, CopiedFolderWithoutVersionReadsEachDatabaseByItsFiles) {
-  fs::create_directories(dir_.File("address"));
-  fs::create_directories(dir_.File("DateBook"));
-  fs::create_directories(dir_.File("todo"));
+  fs::create_directories(dir_.file("address"));
+  fs::create_directories(dir_.file("DateBook"));
+  fs::create_directories(dir_.file("todo"));
   Write<PmAddrUtil>(dir_, "address/address.dat", {Contact1()});
   PmDateExRecord event;
   event.description = "Copied";
   Write<PmDateExUtil>(dir_, "DateBook/DATEBOOK.DAT", {event});
-  std::ofstream(dir_.File("todo/Todolist.mdb")) << "x";
+  std::ofstream(dir_.file("todo/Todolist.mdb")) << "x";
 
   PmAddrInfo contacts(kPmVersionUnread);
-  ASSERT_TRUE(contacts.LoadByFolder(dir_.File("")));
+  ASSERT_TRUE(contacts.LoadByFolder(dir_.file("")));
   EXPECT_EQ(contacts.LoadedLayout(), kPmLayout1);
   EXPECT_EQ(PmAddrInfo::LayoutSelector(), kPmLayout1) << "the field map follows what was read";
   EXPECT_EQ(contacts.Manager().Count(), 1u);
 
   PmDateInfo calendar(kPmVersionUnread);
-  ASSERT_TRUE(calendar.LoadByFolder(dir_.File("")));
+  ASSERT_TRUE(calendar.LoadByFolder(dir_.file("")));
   EXPECT_EQ(calendar.LoadedLayout(), kPmLayout2);
   EXPECT_EQ(calendar.Manager().Count(), 1u);
 
@@ -403,13 +403,13 @@ TEST_F(PmSourcesTest, CopiedFolderWithoutVersionReadsEachDatabaseByItsFiles) {
   PmTodoInfo::SetEx2Factory(nullptr);
   PmTodoInfo tasks(kPmVersionUnread);
   CxFirstError cause;
-  EXPECT_FALSE(tasks.LoadByFolder(dir_.File("")));
+  EXPECT_FALSE(tasks.LoadByFolder(dir_.file("")));
   EXPECT_NE(cause.Text().find("6.x"), std::string::npos) << cause.Text();
 
   // Nothing at all: the reason names what is missing.
   PmMemoInfo::SetEx2Factory(nullptr);
   PmMemoInfo memos(kPmVersionUnread);
-  EXPECT_FALSE(memos.LoadByFolder(dir_.File("")));
+  EXPECT_FALSE(memos.LoadByFolder(dir_.file("")));
   EXPECT_FALSE(memos.Report().reason.empty());
 }
 
@@ -440,7 +440,7 @@ TEST_F(PmSourcesTest, DatLayoutComesFromTheVersionWord) {
 TEST_F(PmSourcesTest, ConvertingWhileReadingGivesTheSameRecords) {
   PmDateUtil db;
   PmVariedDatebook(7).Fill(db, 600);
-  const std::string path = dir_.File("varied.dat");
+  const std::string path = dir_.file("varied.dat");
   ASSERT_TRUE(db.SaveAs(path));
   auto dump = [&](bool keep) {
     PmDateInfo info(kLayout2Version);
