@@ -93,75 +93,13 @@ std::string PmDataAccessor::BuildWhere(PmColumns columns, std::span<const PmValu
 }
 
 std::string PmDataAccessor::BuildSql(std::string_view table, std::string_view where,
-                                     PmSqlOperation op, PmColumns columns,
-                                     std::span<const PmValue> values) {
-  std::string out;
-  const std::size_t n = columns.size();
-  switch (op) {
-    case PmSqlOperation::kSelect:
-      if (n == 0) return {};
-      out = "SELECT ";
-      if (!AppendColumnList(out, columns)) return {};
-      out += " FROM ";
-      out += table;
-      out += ' ';
-      out += where;
-      break;
-    case PmSqlOperation::kInsert:
-      if (values.size() < n) return {};
-      out = "INSERT INTO ";
-      out += table;
-      out += " (";
-      if (!AppendColumnList(out, columns)) return {};
-      // Palm Desktop's contact table ends with blob columns that every insert must fill.
-      if (n > 30) out += ", [Photo], [VoiceTag], [Ringtone]";
-      if (n > 4) out += ", [Blob]";
-      out += ") VALUES (";
-      for (std::size_t i = 0; i < n; ++i) {
-        if (i > 0) out += ", ";
-        out += SqlValue(values[i]);
-      }
-      if (n > 30) out += ", 0x00000000, 0x00000000, 0x00000000";
-      if (n > 4) out += ", 0x00000000";
-      out += ')';
-      break;
-    case PmSqlOperation::kDelete:
-      out = "DELETE FROM ";
-      out += table;
-      out += ' ';
-      out += where;
-      break;
-    case PmSqlOperation::kUpdate:
-      if (values.size() < n) return {};
-      out = "UPDATE ";
-      out += table;
-      out += " SET ";
-      for (std::size_t i = 0; i < n; ++i) {
-        if (i > 0) out += ", ";
-        if (!AppendColumn(out, columns[i])) return {};
-        out += '=';
-        out += SqlValue(values[i]);
-      }
-      out += ' ';
-      out += where;
-      break;
-    default:
-      return {};
-  }
+                                     PmColumns columns) {
+  if (columns.empty()) return {};
+  std::string out = "SELECT ";
+  if (!AppendColumnList(out, columns)) return {};
+  out += " FROM ";
+  out += table;
+  out += ' ';
+  out += where;
   return Finished(std::move(out));
-}
-
-std::string PmDataAccessor::InformationSql(std::string_view where, PmSqlOperation op,
-                                           PmColumns columns, std::span<const PmValue> values) {
-  return BuildSql("Information", where, op, columns, values);
-}
-
-std::string PmDataAccessor::CategorySql(std::string_view where, PmSqlOperation op,
-                                        PmColumns columns, std::span<const PmValue> values) {
-  return BuildSql("Category", where, op, columns, values);
-}
-
-std::string PmDataAccessor::MainSql(std::string_view where, PmSqlOperation op, PmColumns columns,
-                                    std::span<const PmValue> values) {
-  return BuildSql("Main", where, op, columns, values);
 }

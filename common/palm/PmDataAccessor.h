@@ -18,8 +18,6 @@ using PmValue = std::variant<std::monostate, std::int32_t, std::string, bool>;
 using PmRow = std::vector<PmValue>;
 using PmColumns = std::span<const std::string_view>;
 
-enum class PmSqlOperation : std::int32_t { kSelect = 1, kInsert = 2, kDelete = 3, kUpdate = 4 };
-
 // Reads the tables of one Palm Desktop 6.x database row by row. Implementations never throw.
 class PmDataAccessor {
  public:
@@ -46,18 +44,9 @@ class PmDataAccessor {
   // and where it stopped, the rows before the damage still handed out.
   virtual std::string WalkStoppedAt() const { return {}; }
 
-  // SQL for the three tables Palm Desktop keeps in each database.
-  static std::string InformationSql(std::string_view where, PmSqlOperation op, PmColumns columns,
-                                    std::span<const PmValue> values = {});
-  static std::string CategorySql(std::string_view where, PmSqlOperation op, PmColumns columns,
-                                 std::span<const PmValue> values = {});
-  static std::string MainSql(std::string_view where, PmSqlOperation op, PmColumns columns,
-                             std::span<const PmValue> values = {});
-
-  // Empty when the statement cannot be built: an unknown operation, a column name with a
-  // bracket, fewer values than columns where values are needed, or a result over kMaxSqlBytes.
-  static std::string BuildSql(std::string_view table, std::string_view where, PmSqlOperation op,
-                              PmColumns columns, std::span<const PmValue> values = {});
+  // "SELECT [a], [b] FROM table where"; empty when it cannot be built: no columns, a column name
+  // with a bracket, or a result over kMaxSqlBytes. The databases are only ever read.
+  static std::string BuildSql(std::string_view table, std::string_view where, PmColumns columns);
   // "WHERE [a] = 1 AND [b] = 'x'"; empty when it cannot be built (as BuildSql).
   static std::string BuildWhere(PmColumns columns, std::span<const PmValue> values);
   // Integers in decimal, booleans as 1 or 0, texts quoted with quotes doubled, empty as NULL.

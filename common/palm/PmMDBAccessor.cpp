@@ -886,7 +886,7 @@ std::optional<PmRow> PmMDBAccessor::Query(std::string_view table, PmColumns colu
     QM_LOG_ERROR("Too many columns in one query: %zu", columns.size());
     return std::nullopt;
   }
-  std::string sql = BuildSql(table, "", PmSqlOperation::kSelect, columns);
+  std::string sql = BuildSql(table, "", columns);
   if (sql.empty()) {
     walkStop_ = "invalid query";
     QM_LOG_ERROR("Invalid query string found.");
@@ -898,7 +898,7 @@ std::optional<PmRow> PmMDBAccessor::Query(std::string_view table, PmColumns colu
 }
 
 std::optional<PmRow> PmMDBAccessor::NextRow(std::string_view table, PmColumns columns) {
-  std::string sql = BuildSql(table, "", PmSqlOperation::kSelect, columns);
+  std::string sql = BuildSql(table, "", columns);
   if (sql.empty() || lastSelect_.empty()) {
     QM_LOG_ERROR("Invalid query string found.");
     return std::nullopt;

@@ -25,13 +25,13 @@ class PmFakeAccessor : public PmDataAccessor {
     return openSucceeds;
   }
   std::optional<PmRow> Query(std::string_view table, PmColumns columns) override {
-    lastSelect_ = BuildSql(table, "", PmSqlOperation::kSelect, columns);
+    lastSelect_ = BuildSql(table, "", columns);
     walk_ = tables.find(table);
     next_ = 0;
     return Next();
   }
   std::optional<PmRow> NextRow(std::string_view table, PmColumns columns) override {
-    if (BuildSql(table, "", PmSqlOperation::kSelect, columns) != lastSelect_) return std::nullopt;
+    if (BuildSql(table, "", columns) != lastSelect_) return std::nullopt;
     return Next();
   }
   bool Execute(const std::string&, bool) override { return false; }
