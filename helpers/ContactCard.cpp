@@ -6,29 +6,13 @@
 #include <map>
 
 #include "misc/CxDateTime.h"
+#include "platform/AsciiCase.h"
 
 namespace {
 
-bool FoldEq(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return true;
-}
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
 // "_$!<Spouse>!$_" and "Spouse" name the same label.
 std::string_view BareLabel(std::string_view label) {
-  label = Trim(label);
+  label = VCardTrim(label);
   if (label.size() > 8 && label.substr(0, 4) == "_$!<" && label.substr(label.size() - 4) == ">!$_")
     return label.substr(4, label.size() - 8);
   return label;
@@ -73,10 +57,10 @@ template <std::size_t N>
 std::int32_t TypeOfLabel(const Label (&table)[N], std::string_view label, std::int32_t fallback) {
   std::string_view bare = BareLabel(label);
   for (const Label& l : table)
-    if (FoldEq(BareLabel(l.label), bare)) return l.type;
+    if (platform::EqualsNoCase(BareLabel(l.label), bare)) return l.type;
   std::int32_t n = 0;
-  if (bare.size() > 5 && FoldEq(bare.substr(0, 5), "Type ") && ParseInt32(bare.substr(5), n) &&
-      n > 0)
+  if (bare.size() > 5 && platform::EqualsNoCase(bare.substr(0, 5), "Type ") &&
+      ParseInt32(bare.substr(5), n) && n > 0)
     return n;
   return fallback;
 }
@@ -164,7 +148,7 @@ std::vector<std::string_view> GroupNames(std::string_view text) {
   std::vector<std::string_view> names;
   while (!text.empty()) {
     std::size_t comma = text.find(',');
-    std::string_view name = Trim(text.substr(0, comma));
+    std::string_view name = VCardTrim(text.substr(0, comma));
     if (!name.empty()) names.push_back(name);
     if (comma == std::string_view::npos) break;
     text.remove_prefix(comma + 1);
@@ -180,15 +164,17 @@ std::int32_t ImTypeOfScheme(std::string_view value, const VCardProperty& p,
   std::string_view scheme = value.substr(0, colon);
   address = value.substr(colon + 1);
   std::string service = p.Param("X-SERVICE-TYPE");
-  if (FoldEq(scheme, "gtalk") || (FoldEq(scheme, "xmpp") && FoldEq(service, "GoogleTalk")))
+  if (platform::EqualsNoCase(scheme, "gtalk") ||
+      (platform::EqualsNoCase(scheme, "xmpp") && platform::EqualsNoCase(service, "GoogleTalk")))
     return kGImGTalk;
-  if (FoldEq(scheme, "aim")) return kGImAim;
-  if (FoldEq(scheme, "ymsgr")) return kGImYahoo;
-  if (FoldEq(scheme, "skype")) return kGImSkype;
-  if (FoldEq(scheme, "qq")) return kGImQq;
-  if (FoldEq(scheme, "msn") || FoldEq(scheme, "msnim")) return kGImMsn;
-  if (FoldEq(scheme, "icq")) return kGImIcq;
-  if (FoldEq(scheme, "xmpp")) return kGImJabber;
+  if (platform::EqualsNoCase(scheme, "aim")) return kGImAim;
+  if (platform::EqualsNoCase(scheme, "ymsgr")) return kGImYahoo;
+  if (platform::EqualsNoCase(scheme, "skype")) return kGImSkype;
+  if (platform::EqualsNoCase(scheme, "qq")) return kGImQq;
+  if (platform::EqualsNoCase(scheme, "msn") || platform::EqualsNoCase(scheme, "msnim"))
+    return kGImMsn;
+  if (platform::EqualsNoCase(scheme, "icq")) return kGImIcq;
+  if (platform::EqualsNoCase(scheme, "xmpp")) return kGImJabber;
   address = value;
   return 0;
 }
@@ -211,7 +197,7 @@ namespace {
 
 // Digits of "YYYY-MM-DD[THH:MM:SS[Z]]" or "YYYYMMDD[THHMMSS[Z]]"; false for anything else.
 bool ParseStamp(std::string_view text, SYSTEMTIME& st, bool& utc) {
-  text = Trim(text);
+  text = VCardTrim(text);
   std::string digits;
   bool timePart = false;
   utc = false;
@@ -510,7 +496,7 @@ void ReadContactCard(const VCard& card, GoogleContact& c, std::string* uid) {
       if (n == "IMPP") {
         if (p.Param("X-SERVICE-TYPE") != "0") type = ImTypeOfScheme(text, p, address);
         std::int32_t service = 0;
-        if (!type && ParseInt32(Trim(p.Param("X-SERVICE-TYPE")), service) && service > 0)
+        if (!type && ParseInt32(VCardTrim(p.Param("X-SERVICE-TYPE")), service) && service > 0)
           type = service;
       } else if (n == "X-GOOGLE-TALK") {
         type = kGImGTalk;
@@ -547,7 +533,7 @@ void ReadContactCard(const VCard& card, GoogleContact& c, std::string* uid) {
       PutSlot(c.RelationType, c.Relation, kGRelAssistant, text);
     } else if (n == "X-CUSTOM") {
       std::int32_t given = 0;
-      int index = ParseInt32(Trim(p.Param("X-INDEX")), given) && given >= 1 &&
+      int index = ParseInt32(VCardTrim(p.Param("X-INDEX")), given) && given >= 1 &&
                           given <= static_cast<std::int32_t>(GoogleContact::kCustoms)
                       ? given - 1
                       : -1;
@@ -566,7 +552,7 @@ void ReadContactCard(const VCard& card, GoogleContact& c, std::string* uid) {
     } else if (n == "CATEGORIES") {
       std::string groups;
       for (const std::string& g : VCardSplit(p.value, ',')) {
-        std::string_view name = Trim(g);
+        std::string_view name = VCardTrim(g);
         if (name.empty()) continue;
         if (!groups.empty()) groups += ", ";
         groups += name;

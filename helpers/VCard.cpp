@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstdint>
 
+#include "platform/AsciiCase.h"
+
 namespace {
 
 std::string Upper(std::string_view s) {
@@ -11,23 +13,6 @@ std::string Upper(std::string_view s) {
   for (char& c : out)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return out;
-}
-
-bool FoldEq(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return true;
-}
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
 }
 
 int HexValue(char c) {
@@ -124,7 +109,7 @@ bool ParseLine(const std::string& line, VCardProperty& p) {
       start = i + 1;
     }
   }
-  std::string_view name = Trim(parts[0]);
+  std::string_view name = VCardTrim(parts[0]);
   if (auto dot = name.rfind('.'); dot != std::string_view::npos) {
     p.group = std::string(name.substr(0, dot));
     name.remove_prefix(dot + 1);
@@ -135,7 +120,7 @@ bool ParseLine(const std::string& line, VCardProperty& p) {
   std::string encoding, charset;
   for (std::size_t i = 1; i < parts.size() && p.params.size() < VCardReader::kMaxParamsPerProperty;
        ++i) {
-    std::string_view part = Trim(parts[i]);
+    std::string_view part = VCardTrim(parts[i]);
     if (part.empty()) continue;
     std::size_t eq = part.find('=');
     std::string pname, pvalue;
@@ -147,8 +132,8 @@ bool ParseLine(const std::string& line, VCardProperty& p) {
                   ? "ENCODING"
                   : "TYPE";
     } else {
-      pname = Upper(Trim(part.substr(0, eq)));
-      pvalue = std::string(Trim(part.substr(eq + 1)));
+      pname = Upper(VCardTrim(part.substr(0, eq)));
+      pvalue = std::string(VCardTrim(part.substr(eq + 1)));
     }
     if (pvalue.size() >= 2 && pvalue.front() == '"' && pvalue.back() == '"')
       pvalue = pvalue.substr(1, pvalue.size() - 2);
@@ -156,7 +141,7 @@ bool ParseLine(const std::string& line, VCardProperty& p) {
       std::size_t s = 0;
       for (std::size_t k = 0; k <= pvalue.size(); ++k) {
         if (k == pvalue.size() || pvalue[k] == ',') {
-          std::string_view t = Trim(std::string_view(pvalue).substr(s, k - s));
+          std::string_view t = VCardTrim(std::string_view(pvalue).substr(s, k - s));
           if (!t.empty()) p.types.push_back(Upper(t));
           s = k + 1;
         }
@@ -191,13 +176,13 @@ bool ParseLine(const std::string& line, VCardProperty& p) {
 
 bool VCardProperty::HasType(std::string_view type) const {
   for (const std::string& t : types)
-    if (FoldEq(t, type)) return true;
+    if (platform::EqualsNoCase(t, type)) return true;
   return false;
 }
 
 std::string VCardProperty::Param(std::string_view pname) const {
   for (const auto& [n, v] : params)
-    if (FoldEq(n, pname)) return v;
+    if (platform::EqualsNoCase(n, pname)) return v;
   return {};
 }
 
@@ -207,7 +192,7 @@ std::vector<VCard> VCardReader::Parse(std::string_view text) {
   for (const std::string& line : LogicalLines(text)) {
     VCardProperty p;
     if (!ParseLine(line, p)) continue;
-    if (p.name == "BEGIN" && FoldEq(Trim(p.value), "VCARD")) {
+    if (p.name == "BEGIN" && platform::EqualsNoCase(VCardTrim(p.value), "VCARD")) {
       // A card inside a card (2.1 AGENT) is not a contact of its own.
       if (!inCard) {
         if (cards.size() >= kMaxCards) break;
@@ -216,7 +201,7 @@ std::vector<VCard> VCardReader::Parse(std::string_view text) {
       }
       continue;
     }
-    if (p.name == "END" && FoldEq(Trim(p.value), "VCARD")) {
+    if (p.name == "END" && platform::EqualsNoCase(VCardTrim(p.value), "VCARD")) {
       inCard = false;
       continue;
     }
@@ -264,6 +249,12 @@ std::string VCardEscape(std::string_view text) {
     }
   }
   return out;
+}
+
+std::string_view VCardTrim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
 }
 
 std::vector<std::string> VCardSplit(std::string_view value, char separator) {
@@ -382,10 +373,10 @@ std::vector<std::pair<std::size_t, std::size_t>> VCardBlocks(std::string_view te
         text[next] == '\n')
       ++next;
     std::string_view line =
-        Trim(text.substr(at, (end == std::string_view::npos ? text.size() : end) - at));
-    if (FoldEq(line, "BEGIN:VCARD")) {
+        VCardTrim(text.substr(at, (end == std::string_view::npos ? text.size() : end) - at));
+    if (platform::EqualsNoCase(line, "BEGIN:VCARD")) {
       if (depth++ == 0) start = at;
-    } else if (FoldEq(line, "END:VCARD") && depth > 0) {
+    } else if (platform::EqualsNoCase(line, "END:VCARD") && depth > 0) {
       if (--depth == 0) blocks.emplace_back(start, next - start);
     }
     at = next;

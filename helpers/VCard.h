@@ -42,6 +42,8 @@ std::string VCardUnescape(std::string_view value);
 std::string VCardEscape(std::string_view text);
 // Splits at separators that are not escaped, then unescapes each part.
 std::vector<std::string> VCardSplit(std::string_view value, char separator);
+// Without the blanks and tabs around it.
+std::string_view VCardTrim(std::string_view s);
 
 // Writes one vCard 3.0: CR LF line ends, lines folded at 75 octets without splitting a character,
 // values made valid UTF-8 (AsUtf8) on the way.
