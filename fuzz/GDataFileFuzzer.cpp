@@ -2,10 +2,10 @@
 // file kind, the rest is the file. Whatever reads must write back, and that must read and write
 // back to the same bytes.
 #include <stdlib.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -20,32 +20,34 @@ namespace {
 
 std::string g_folder;
 
-// A file in memory with a path that the connectors can open.
+// A file in the fuzzer's folder. Not a memory file: the writers replace files through a
+// temporary beside them, which a /proc/self/fd path cannot have.
 class MemFile {
  public:
-  MemFile() : fd_(::memfd_create("gdata", 0)) {}
-  ~MemFile() {
-    if (fd_ >= 0) ::close(fd_);
-  }
+  MemFile() : path_(g_folder + "io-" + std::to_string(next_++)) {}
+  ~MemFile() { ::unlink(path_.c_str()); }
   MemFile(const MemFile&) = delete;
   MemFile& operator=(const MemFile&) = delete;
   bool Fill(const std::uint8_t* data, std::size_t size) {
-    if (fd_ < 0) return false;
-    // One write takes a fuzz input whole.
-    return size == 0 || ::pwrite(fd_, data, size, 0) == static_cast<ssize_t>(size);
+    std::FILE* f = std::fopen(path_.c_str(), "wb");
+    if (!f) return false;
+    bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
+    return std::fclose(f) == 0 && ok;
   }
-  std::string Path() const { return "/proc/self/fd/" + std::to_string(fd_); }
+  const std::string& Path() const { return path_; }
   std::string Bytes() const {
     std::string out;
+    std::FILE* f = std::fopen(path_.c_str(), "rb");
+    if (!f) return out;
     char buf[65536];
-    off_t at = 0;
-    for (ssize_t n; (n = ::pread(fd_, buf, sizeof buf, at)) > 0; at += n)
-      out.append(buf, static_cast<std::size_t>(n));
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) out.append(buf, n);
+    std::fclose(f);
     return out;
   }
 
  private:
-  int fd_;
+  static inline unsigned long next_ = 0;
+  std::string path_;
 };
 
 // Reads `in` with a fresh connector; on success writes its records to `out`.
