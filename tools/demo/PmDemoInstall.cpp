@@ -12,6 +12,7 @@
 #include <string_view>
 #include <system_error>
 #include <tuple>
+#include <type_traits>
 
 #include "palm/PmAddrExUtil.h"
 #include "palm/PmAddrUtil.h"
@@ -948,11 +949,12 @@ bool WriteMemos(const UserPlan& plan, Rng& rng, Encoder& enc, const fs::path& di
                                           : 20 + static_cast<std::size_t>(rng.Below(200));
     return enc(t + "\r\n" + LongText(rng, d.memoLines, bytes), 8192);
   };
-  if (user.layout == 2) {
-    PmMemoExUtil db;
+  // Both layouts hold the same memo fields.
+  auto write = [&](auto db) {
+    using Record = typename std::decay_t<decltype(db.Records())>::value_type;
     AddCategories(db, enc, d.categories);
     for (std::size_t n = 0; n < user.memos; ++n) {
-      PmMemoExRecord r{};
+      Record r{};
       r.text = text(n);
       r.categoryId = CategoryId(rng.Below(4));
       r.isPrivate = rng.OneIn(8);
@@ -961,19 +963,8 @@ bool WriteMemos(const UserPlan& plan, Rng& rng, Encoder& enc, const fs::path& di
     Hide(db.Records(), rng, HiddenShare(user.memos), user.hidden);
     Number(db, 0x00440001);
     return Save(db, dir / "memopad" / "memopad.dat", win, error);
-  }
-  PmMemoUtil db;
-  AddCategories(db, enc, d.categories);
-  for (std::size_t n = 0; n < user.memos; ++n) {
-    PmMemoRecord r{};
-    r.text = text(n);
-    r.categoryId = CategoryId(rng.Below(4));
-    r.isPrivate = rng.OneIn(8);
-    db.Records().push_back(std::move(r));
-  }
-  Hide(db.Records(), rng, HiddenShare(user.memos), user.hidden);
-  Number(db, 0x00440001);
-  return Save(db, dir / "memopad" / "memopad.dat", win, error);
+  };
+  return user.layout == 2 ? write(PmMemoExUtil{}) : write(PmMemoUtil{});
 }
 
 // Users.dat: Palm Desktop's archive of CUser objects, each followed by its conduit settings.
