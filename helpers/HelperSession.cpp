@@ -26,29 +26,30 @@ constexpr std::chrono::milliseconds kStopCheckEvery{50};
 
 }  // namespace
 
-bool HelperSession::Begin(int argc, char** argv) {
+bool HelperSession::Begin(int argc, char** argv, const HelperKeys& keys, const char* switchFile) {
   if (argc != 2) return false;
+  keys_ = keys;
   const std::string paramPath = argv[1];
   if (!params_.Read(paramPath)) return false;
-  folder_ = params_.Text(kGParamFolder);
+  folder_ = params_.Text(keys_.folder);
   if (folder_.empty()) folder_ = FolderOf(paramPath);
   if (folder_.back() != '/') folder_ += '/';
-  operation_ = params_.Int(kGParamOperation, 0);
+  operation_ = params_.Int(keys_.operation, 0);
 
   CxDebugUtil& log = CxDebugUtil::Instance();
-  std::string logFolder = params_.Text(kGParamLogFolder);
+  std::string logFolder = params_.Text(keys_.logFolder);
   if (!logFolder.empty() && logFolder.back() != '/') logFolder += '/';
   // Without a log folder the log goes with the other exchanged files, never beside the program.
   log.SetFolder(logFolder.empty() ? folder_ : logFolder);
-  if (!params_.Text(kGParamLogFile).empty()) log.SetFileName(params_.Text(kGParamLogFile));
-  log.SetLevel(params_.Int(kGParamDebugLevel, 0));
-  log.SetEnabled(params_.Int(kGParamDebugEnabled, 0) == 1);
+  if (!params_.Text(keys_.logFile).empty()) log.SetFileName(params_.Text(keys_.logFile));
+  log.SetLevel(params_.Int(keys_.debugLevel, 0));
+  log.SetEnabled(params_.Int(keys_.debugEnabled, 0) == 1);
 
-  std::string dataFile = params_.Text(kGParamDataFile);
+  std::string dataFile = params_.Text(keys_.dataFile);
   auto dot = dataFile.rfind('.');
   dataIniPath_ =
       folder_ + (dot == std::string::npos ? dataFile : dataFile.substr(0, dot)) + "Data.ini";
-  ReadSwitches();
+  ReadSwitches(switchFile);
   // A "Stop" left by an earlier discarded run must not end this one.
   SetDataIni("Stop", "0");
   SetDataIni("Running", "1");
@@ -67,9 +68,9 @@ bool HelperSession::Begin(int argc, char** argv) {
   return true;
 }
 
-void HelperSession::ReadSwitches() {
+void HelperSession::ReadSwitches(const char* switchFile) {
   platform::IniDocument doc;
-  if (!doc.Load(folder_ + kSwitchFile)) return;
+  if (!doc.Load(folder_ + switchFile)) return;
   switches_.sleepMs = SwitchInt(doc, "SleepMs");
   switches_.crash = SwitchInt(doc, "Crash") != 0;
   switches_.errors = SwitchInt(doc, "Errors");
@@ -87,7 +88,7 @@ void HelperSession::SetDataIni(const char* key, const char* value) {
 }
 
 void HelperSession::End() {
-  const std::string errorFile = params_.Text(kGParamErrorFile);
+  const std::string errorFile = params_.Text(keys_.errorFile);
   if ((!errors_.empty() || !warnings_.empty()) && !errorFile.empty()) {
     platform::IniDocument doc;
     if (!errors_.empty()) {
@@ -132,7 +133,7 @@ void HelperSession::Error(const std::string& text) {
 }
 
 void HelperSession::Status(const std::string& line) {
-  const std::string statusFile = params_.Text(kGParamStatusFile);
+  const std::string statusFile = params_.Text(keys_.statusFile);
   if (statusFile.empty()) return;
   lastStatus_ = std::chrono::steady_clock::now();
   platform::WriteFileAtomically(folder_ + statusFile, line + "\r\n", 0600);

@@ -21,6 +21,27 @@ struct HelperTestSwitches {
   int recordDelayMs = 0;    // RecordDelayMs: pause after each record
 };
 
+// Where a helper family keeps each file and setting in its parameter file: the families share
+// the contract, not the key numbers.
+struct HelperKeys {
+  std::int32_t user;
+  std::int32_t password;
+  std::int32_t dataFile;
+  std::int32_t folder;
+  std::int32_t operation;
+  std::int32_t errorFile;
+  std::int32_t statusFile;
+  std::int32_t logFolder;
+  std::int32_t logFile;
+  std::int32_t debugLevel;
+  std::int32_t debugEnabled;
+};
+
+inline constexpr HelperKeys kGoogleHelperKeys = {
+    kGParamUser,      kGParamPassword,   kGParamDataFile,    kGParamFolder,
+    kGParamOperation, kGParamErrorFile,  kGParamStatusFile,  kGParamLogFolder,
+    kGParamLogFile,   kGParamDebugLevel, kGParamDebugEnabled};
+
 // One run of a helper program: the contract's files and hand-shakes.
 // Begin marks the run in the data ini file ("Running" = 1), End writes the error file and
 // clears the mark. Errors and warnings collect in between and reach the error file together.
@@ -30,15 +51,18 @@ class HelperSession {
   static constexpr const char* kStoppedText = "The helper program was stopped before it finished.";
 
   // False when there is no usable parameter file; nothing can be reported then.
-  bool Begin(int argc, char** argv);
+  // `switchFile` names the test switch file of the family.
+  bool Begin(int argc, char** argv, const HelperKeys& keys = kGoogleHelperKeys,
+             const char* switchFile = kSwitchFile);
   void End();
 
   const HelperParams& Params() const { return params_; }
   int Operation() const { return operation_; }
   const std::string& Folder() const { return folder_; }
-  std::string DataFilePath() const { return folder_ + params_.Text(kGParamDataFile); }
-  std::string User() const { return params_.Text(kGParamUser); }
-  std::string Password() const { return params_.Text(kGParamPassword); }
+  const HelperKeys& Keys() const { return keys_; }
+  std::string DataFilePath() const { return folder_ + params_.Text(keys_.dataFile); }
+  std::string User() const { return params_.Text(keys_.user); }
+  std::string Password() const { return params_.Text(keys_.password); }
   const HelperTestSwitches& Switches() const { return switches_; }
 
   void Error(const std::string& text);
@@ -55,9 +79,10 @@ class HelperSession {
 
  private:
   void SetDataIni(const char* key, const char* value);
-  void ReadSwitches();
+  void ReadSwitches(const char* switchFile);
 
   HelperParams params_;
+  HelperKeys keys_ = kGoogleHelperKeys;
   HelperTestSwitches switches_;
   std::string folder_;
   std::string dataIniPath_;
