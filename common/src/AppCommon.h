@@ -14,27 +14,13 @@
 #include "misc/CommonNote.h"
 #include "misc/CommonTask.h"
 #include "misc/CxList.h"
+#include "src/AppCodes.h"
 
 class AppSettings;
 class EngineHost;
 class ConnectorTable;
 class CxConnector;
 class CxMILog;
-
-// Application codes of the engine.
-enum ApplicationCode : int {
-  kAppACT = 1,
-  kAppGoogle = 2,
-  kAppOutlook = 3,
-  kAppLotusNotes = 4,
-  kAppPalmDesktop = 5,
-  kAppDynamicsCRM = 6,
-  kAppSalesforce = 7,
-  kAppSugarCRM = 8,
-};
-
-// Data types, in the order of every per-type table.
-enum DataType : int { kTypeContacts = 0, kTypeCalendar = 1, kTypeTasks = 2, kTypeNotes = 3 };
 
 // The migration engine of the process: the connector table, the load and submit drivers and the
 // custom field map. The wizard and `quillmove-cli migrate` drive it alike. Every call below but

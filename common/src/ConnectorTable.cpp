@@ -1,6 +1,6 @@
 #include "src/ConnectorTable.h"
 
-#include "src/AppCommon.h"
+#include "src/AppCodes.h"
 
 int ConnectorTable::BaseSlot(int app) {
   switch (app) {
