@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,7 +14,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 
 // glib must come before mdbtools.h, which would otherwise include it inside extern "C".
 #include <glib.h>
@@ -23,6 +23,9 @@
 #include "misc/CxDebugUtil.h"
 #include "misc/Utf8.h"
 #include "platform/AsciiCase.h"
+#include "platform/PlatformPaths.h"
+
+extern char** environ;
 
 // The child's address-space limit would stop the sanitizers' shadow memory.
 #if defined(__SANITIZE_ADDRESS__)
@@ -53,6 +56,8 @@ constexpr std::size_t kKeptMessageBytes = 300;
 constexpr std::size_t kMaxRowBytes = std::size_t{512} << 20;
 // Address space of the child, so that a damaged length cannot take the machine's memory.
 constexpr rlim_t kChildAddressSpace = rlim_t{2} << 30;
+// The descriptor on which the reader program hands its rows back.
+constexpr int kReaderDataFd = 3;
 // Column and table names in Jet are at most 64 characters; bracketed names longer than this are
 // not ours.
 constexpr std::size_t kMaxNameBytes = 256;
@@ -299,8 +304,8 @@ bool Matches(const WhereTerm& term, const PmValue& value) {
   return false;  // "= NULL" is never true
 }
 
-// ---- the child's side: mdbtools itself. Nothing here logs: the debug log's lock may have been
-// held by another thread at the fork. Reasons go back to the parent, which logs them.
+// ---- the reader program's side: mdbtools itself. Nothing here logs: reasons go back to the
+// program that started it, which logs them.
 
 struct Database {
   MdbHandle* mdb = nullptr;
@@ -565,37 +570,48 @@ std::string CleanMessage(std::string_view text) {
   return std::string(WholeCharacters(out));
 }
 
-// Runs `job` in a child process whose standard output and error come back to us, bounded, and
-// never reach ours; the child is ended after kChildSeconds or kMaxMessageBytes of messages.
-ChildRun RunInChild(const std::function<void(ChildWriter&)>& job) {
+// Runs the reader program with `args`; its standard output and error come back to us, bounded,
+// and never reach ours; it is ended after kChildSeconds or kMaxMessageBytes of messages. A
+// program of its own rather than a fork: a fork of a process with other threads (the wizard's)
+// may copy a lock held by one of them, and mdbtools in that child would wait for it for ever.
+ChildRun RunInChild(const std::vector<std::string>& args) {
   ChildRun run;
   Fd dataRead, dataWrite, msgRead, msgWrite;
   if (!MakePipe(dataRead, dataWrite) || !MakePipe(msgRead, msgWrite)) {
     run.cut = std::string("no pipe: ") + std::strerror(errno);
     return run;
   }
-  std::fflush(nullptr);  // nothing buffered may be written twice
-  const pid_t pid = fork();
-  if (pid < 0) {
-    run.cut = std::string("no child process: ") + std::strerror(errno);
-    return run;
-  }
-  if (pid == 0) {
-    dup2(msgWrite.get(), STDOUT_FILENO);
-    dup2(msgWrite.get(), STDERR_FILENO);
-    int devNull = open("/dev/null", O_RDONLY);
-    if (devNull >= 0) dup2(devNull, STDIN_FILENO);
-    const rlimit noFiles{0, 0};
-    setrlimit(RLIMIT_FSIZE, &noFiles);
-#if !QM_UNDER_SANITIZER
-    const rlimit space{kChildAddressSpace, kChildAddressSpace};
-    setrlimit(RLIMIT_AS, &space);
-#endif
-    {
-      ChildWriter out(dataWrite.get());
-      job(out);
+  // The rows travel on descriptor 3; the write end must not already be there, or dup2 would
+  // leave it closed on exec.
+  if (dataWrite.get() <= kReaderDataFd) {
+    Fd moved;
+    moved.Set(fcntl(dataWrite.get(), F_DUPFD_CLOEXEC, kReaderDataFd + 1));
+    if (moved.get() < 0) {
+      run.cut = std::string("no pipe: ") + std::strerror(errno);
+      return run;
     }
-    _exit(0);
+    dataWrite.Reset();
+    dataWrite.Set(moved.get());
+    moved.Set(-1);
+  }
+  const std::string program = PmMDBAccessor::ReaderProgram();
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, msgWrite.get(), STDOUT_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, msgWrite.get(), STDERR_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, dataWrite.get(), kReaderDataFd);
+  pid_t pid = -1;
+  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) {
+    run.cut = "the database reader " + program + " could not be started: " + std::strerror(spawned);
+    return run;
   }
   dataWrite.Reset();
   msgWrite.Reset();
@@ -736,6 +752,39 @@ std::string ChildFailure(const ChildRun& run, const std::string& failed) {
 
 }  // namespace
 
+std::string PmMDBAccessor::ReaderProgram() {
+  return platform::ExecutableFolder() + kReaderName;
+}
+
+int PmMDBAccessor::ReaderMain(int argc, char** argv) {
+  if (fcntl(kReaderDataFd, F_GETFD) < 0) {
+    std::fprintf(stderr, "%s is started by Quillmove to read Palm Desktop databases.\n",
+                 kReaderName);
+    return 2;
+  }
+  const rlimit noFiles{0, 0};
+  setrlimit(RLIMIT_FSIZE, &noFiles);
+#if !QM_UNDER_SANITIZER
+  const rlimit space{kChildAddressSpace, kChildAddressSpace};
+  setrlimit(RLIMIT_AS, &space);
+#endif
+  ChildWriter out(kReaderDataFd);
+  const std::string command = argc > 1 ? argv[1] : "";
+  if (command == "tables" && argc == 3) {
+    ListTables(argv[2], out);
+  } else if (command == "select" && argc == 4) {
+    SelectStatement stmt;
+    if (!ParseSelect(argv[3], stmt)) {
+      out.Text(kTagFailed, "unsupported statement");
+    } else {
+      RunSelect(argv[2], std::move(stmt), out);
+    }
+  } else {
+    out.Text(kTagFailed, "the database reader was started with wrong arguments");
+  }
+  return 0;
+}
+
 PmMDBAccessor::PmMDBAccessor() = default;
 
 PmMDBAccessor::PmMDBAccessor(PmDbKind kind, const std::string& path) {
@@ -780,7 +829,7 @@ bool PmMDBAccessor::Open(PmDbKind kind, const std::string& path) {
     return false;
   }
   QM_LOG_INFO("Connection String: Data Source=\"%s\"", path.c_str());
-  ChildRun run = RunInChild([&](ChildWriter& out) { ListTables(path, out); });
+  ChildRun run = RunInChild({"tables", path});
   ChildReader in(run.data);
   std::vector<std::string> tables;
   std::string failed;
@@ -834,7 +883,7 @@ bool PmMDBAccessor::ExecuteSelect(const std::string& sql) {
     return false;
   }
   const std::string table = stmt.table;
-  ChildRun run = RunInChild([&](ChildWriter& out) { RunSelect(path_, std::move(stmt), out); });
+  ChildRun run = RunInChild({"select", path_, sql});
   ChildReader in(run.data);
   std::string failed;
   bool done = false;

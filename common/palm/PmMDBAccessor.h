@@ -11,8 +11,9 @@
 // (the statements PmDataAccessor builds). Texts arrive as UTF-8 whatever the environment asks
 // of mdbtools.
 //
-// mdbtools runs in a child process for each statement: on a damaged file it may loop, print
-// without end or write hex dumps to standard output. The child's output never reaches ours, it
+// mdbtools runs in a reader program of its own (ReaderMain, installed beside this program) for
+// each statement: on a damaged file it may loop, print without end or write hex dumps to standard
+// output. The child's output never reaches ours, it
 // is ended after a time limit or too many messages, and the rows it read come back through a
 // pipe; the walk then says where it stopped.
 class PmMDBAccessor final : public PmDataAccessor {
@@ -22,6 +23,12 @@ class PmMDBAccessor final : public PmDataAccessor {
   static constexpr std::size_t kBindBytes = 32768;
   // Jet allows 255 columns per table; a query never asks for more.
   static constexpr std::size_t kMaxColumns = 255;
+
+  static constexpr const char* kReaderName = "quillmove-mdb-reader";
+  // The reader program beside this one.
+  static std::string ReaderProgram();
+  // The reader program's main: "tables PATH" or "select PATH SQL"; rows go to descriptor 3.
+  static int ReaderMain(int argc, char** argv);
 
   PmMDBAccessor();
   PmMDBAccessor(PmDbKind kind, const std::string& path);
