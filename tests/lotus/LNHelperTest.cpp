@@ -12,6 +12,7 @@
 #include "TestUtil.h"
 #include "lotus/CxLNAddrUtil.h"
 #include "lotus/CxLNDateUtil.h"
+#include "misc/CxDebugUtil.h"
 #include "platform/IniDocument.h"
 #include "platform/Registry.h"
 
@@ -22,6 +23,8 @@ using nlohmann::json;
 class NotesHelperTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Errors are always logged: into the test's own folder, never the current one.
+    CxDebugUtil::Instance().SetFolder(work_.folder());
     reg_ = std::make_shared<platform::MemoryRegistry>();
     reg_->SetText(platform::RegRoot::kLocalMachine, "SOFTWARE\\Lotus\\Notes", "Path",
                   notes_.path());
