@@ -22,6 +22,7 @@ OleDate At(int y, int mo, int d, int h = 0, int mi = 0) {
 }
 
 struct UnitCase {
+  const char* name;
   const char* flag;
   const char* unit;
   const char* adjust;
@@ -53,19 +54,21 @@ TEST_P(RepeatUnitLoad, TypeAndDaysFromTheUnitAndAdjustment) {
 
 INSTANTIATE_TEST_SUITE_P(
     Units, RepeatUnitLoad,
-    ::testing::Values(UnitCase{"1", "D", "", kRecurDaily, 0, 0, 0},
-                      UnitCase{"1", "W", "42", kRecurWeekly, 42, 0, 0},
-                      UnitCase{"1", "MD", "15", kRecurMonthly, 0, 15, 0},
-                      UnitCase{"1", "MP", "20", kRecurMonthlyNth, 20, 0, 0},
+    ::testing::Values(UnitCase{"Daily", "1", "D", "", kRecurDaily, 0, 0, 0},
+                      UnitCase{"WeeklyMask", "1", "W", "42", kRecurWeekly, 42, 0, 0},
+                      UnitCase{"MonthlyByDate", "1", "MD", "15", kRecurMonthly, 0, 15, 0},
+                      UnitCase{"MonthlyByPosition", "1", "MP", "20", kRecurMonthlyNth, 20, 0, 0},
                       // Yearly comes from the start date, whatever the adjustment says.
-                      UnitCase{"1", "Y", "99", kRecurYearly, 0, 14, 3},
-                      UnitCase{"1", "X", "5", kRecurNone, 0, 0, 0},
-                      UnitCase{"1x", "W", "2", kRecurWeekly, 2, 0, 0},
+                      UnitCase{"YearlyFromStart", "1", "Y", "99", kRecurYearly, 0, 14, 3},
+                      UnitCase{"UnknownUnit", "1", "X", "5", kRecurNone, 0, 0, 0},
+                      UnitCase{"FlagWithTrailer", "1x", "W", "2", kRecurWeekly, 2, 0, 0},
                       // Without the flag the unit texts mean nothing.
-                      UnitCase{"", "W", "42", kRecurNone, 0, 0, 0},
-                      UnitCase{"0", "D", "", kRecurNone, 0, 0, 0}));
+                      UnitCase{"NoFlag", "", "W", "42", kRecurNone, 0, 0, 0},
+                      UnitCase{"FlagZero", "0", "D", "", kRecurNone, 0, 0, 0}),
+    [](const ::testing::TestParamInfo<UnitCase>& i) { return std::string(i.param.name); });
 
 struct UnitWrite {
+  const char* name;
   std::int32_t type;
   const char* unit;
   const char* span;
@@ -101,11 +104,16 @@ TEST_P(RepeatUnitWrite, UnitTextsAdjustmentEmptiedStartDateWithoutTime) {
   EXPECT_EQ(n.Dates[LNEventRecord::kStart], At(2026, 1, 6, 9, 15));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Types, RepeatUnitWrite,
-    ::testing::Values(UnitWrite{kRecurDaily, "D", "D"}, UnitWrite{kRecurWeekly, "W", "W"},
-                      UnitWrite{kRecurMonthlyNth, "MP", "M"}, UnitWrite{kRecurMonthly, "MD", "M"},
-                      UnitWrite{kRecurYearlyNth, "Y", "Y"}, UnitWrite{kRecurYearly, "Y", "Y"}));
+INSTANTIATE_TEST_SUITE_P(Types, RepeatUnitWrite,
+                         ::testing::Values(UnitWrite{"Daily", kRecurDaily, "D", "D"},
+                                           UnitWrite{"Weekly", kRecurWeekly, "W", "W"},
+                                           UnitWrite{"MonthlyNth", kRecurMonthlyNth, "MP", "M"},
+                                           UnitWrite{"Monthly", kRecurMonthly, "MD", "M"},
+                                           UnitWrite{"YearlyNth", kRecurYearlyNth, "Y", "Y"},
+                                           UnitWrite{"Yearly", kRecurYearly, "Y", "Y"}),
+                         [](const ::testing::TestParamInfo<UnitWrite>& i) {
+                           return std::string(i.param.name);
+                         });
 
 TEST(LNEvent, NoPatternEmptiesOnlyTheFlagAndAKindOfItsOwnStays) {
   LNEventRecord n;
