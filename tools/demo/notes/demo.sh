@@ -8,7 +8,7 @@ cd "$(dirname "$0")/../../.."
 preset=${1:-release}
 bin=build/$preset/bin
 targets=(quillmove-cli GAddrUtil GDateUtil Korvane.NotesAddr Korvane.NotesDate Korvane.NotesTask
-  Korvane.NotesNote)
+  Korvane.NotesNote ln_demo_notes_exe)
 for t in "${targets[@]}"; do
   if [[ ! -x $bin/$t ]]; then
     cmake --preset "$preset" >/dev/null
@@ -18,6 +18,8 @@ for t in "${targets[@]}"; do
 done
 work=${QM_DEMO_WORK:-$(mktemp -d -t quillmove-notes-demo-XXXXXX)}
 . tools/demo/notes/notes-demo-env.sh
+# The wizard's Lotus Notes page wants a Notes.exe with a version in the program folder.
+"$bin/ln_demo_notes_exe" "$notes/Notes.exe"
 echo "== The sample Notes databases"
 "$bin/quillmove-cli" dump notes tasks --database "$notes_data/mail.json" \
   --id-file "$notes_data/demo.id" --password demo-notes --folder "$work/dump" | head -3
@@ -26,3 +28,5 @@ echo "== Migrating the Lotus Notes contacts and calendar into the local account 
 echo "== Second run, dry: everything should be the same, 0 new"
 "$bin/quillmove-cli" migrate --dry-run
 echo "== Files kept in $work"
+echo "   The wizard on the same folders: XDG_DATA_HOME=$XDG_DATA_HOME XDG_CONFIG_HOME=$XDG_CONFIG_HOME \\"
+echo "     WINEPREFIX=$WINEPREFIX $bin/quillmove"
