@@ -30,6 +30,9 @@ class ReviewModel : public QAbstractTableModel {
   static const Kind& EventKind();
   static const Kind& TaskKind();
   static const Kind& NoteKind();
+  // The Lotus Notes page's rows of a data type (0 contacts ... 3 notes): read from the Notes
+  // records attached to the common ones.
+  static const Kind& LotusNotesKind(int type);
 
   ReviewModel(const Kind& kind, QObject* parent = nullptr);
 

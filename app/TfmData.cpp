@@ -22,7 +22,8 @@ constexpr std::array<const char*, 4> kCountTexts = {
     "%1 Contact records in total", "%1 Calendar records in total", "%1 Task records in total",
     "%1 Note records in total"};
 
-const ReviewModel::Kind& KindOf(int type) {
+const ReviewModel::Kind& KindOf(int app, int type) {
+  if (app == kAppLotusNotes) return ReviewModel::LotusNotesKind(type);
   switch (type) {
     case kTypeContacts:
       return ReviewModel::ContactKind();
@@ -47,7 +48,7 @@ TfmData::TfmData(WizardContext& ctx, const QString& name, int app, QWidget* pare
     auto* tab = new QWidget(pData);
     tab->setObjectName(QString::fromLatin1(kTabNames[t]));
     auto* tabLayout = new QVBoxLayout(tab);
-    auto* model = new ReviewModel(KindOf(static_cast<int>(t)), this);
+    auto* model = new ReviewModel(KindOf(app, static_cast<int>(t)), this);
     auto* list = new QTreeView(tab);
     list->setObjectName(QString::fromLatin1(kListNames[t]));
     list->setModel(model);

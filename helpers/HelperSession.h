@@ -55,6 +55,9 @@ class HelperSession {
   bool Begin(int argc, char** argv, const HelperKeys& keys = kGoogleHelperKeys,
              const char* switchFile = kSwitchFile);
   void End();
+  // The data ini file is the data file's name with this in place of its extension ("Data.ini":
+  // "GAddr.dat" -> "GAddrData.ini"). Set before Begin.
+  void SetDataIniSuffix(std::string suffix) { dataIniSuffix_ = std::move(suffix); }
 
   const HelperParams& Params() const { return params_; }
   int Operation() const { return operation_; }
@@ -86,6 +89,7 @@ class HelperSession {
   HelperTestSwitches switches_;
   std::string folder_;
   std::string dataIniPath_;
+  std::string dataIniSuffix_ = "Data.ini";
   int operation_ = 0;
   std::vector<std::string> errors_;
   std::vector<std::string> warnings_;

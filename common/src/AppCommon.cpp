@@ -10,6 +10,10 @@
 #include <thread>
 
 #include "google/GoogleContact.h"
+#include "lotus/CxLNAddrUtil.h"
+#include "lotus/CxLNDateUtil.h"
+#include "lotus/CxLNNoteUtil.h"
+#include "lotus/CxLNTaskUtil.h"
 #include "misc/CxDebugUtil.h"
 #include "palm/PmCodePage.h"
 #include "platform/DataFolderLock.h"
@@ -182,8 +186,41 @@ std::unique_ptr<CxConnector> MakeConnector(int app, int type) {
     if (type == kTypeContacts) return std::make_unique<GoogleContactsConnector>();
     if (type == kTypeCalendar) return std::make_unique<GoogleCalendarConnector>();
   }
-  // Outlook, ACT!, Lotus Notes and the CRM codes have no connector in this program yet.
+  if (app == kAppLotusNotes) {
+    switch (type) {
+      case kTypeContacts:
+        return std::make_unique<CxLNAddrUtil>();
+      case kTypeCalendar:
+        return std::make_unique<CxLNDateUtil>();
+      case kTypeTasks:
+        return std::make_unique<CxLNTaskUtil>();
+      case kTypeNotes:
+        return std::make_unique<CxLNNoteUtil>();
+      default:
+        return nullptr;
+    }
+  }
+  // Outlook, ACT! and the CRM codes have no connector in this program yet.
   return nullptr;
+}
+
+// A Lotus Notes connector before each run: the database of its type, the user ID file, and
+// the Notes password only when the settings say that the ID file needs one.
+void ConfigureLotusNotes(const AppSettings& s, int type, const std::string& dataFolder,
+                         const std::string& helperFolder, CxConnector& connector) {
+  auto* c = dynamic_cast<CxLNBaseUtil*>(&connector);
+  if (!c || type < kTypeContacts || type > kTypeNotes) return;
+  // Calendar and to-dos share the mail database.
+  const std::array<const FixedText<256>*, 4> databases = {&s.LNAddrName, &s.LNDateName,
+                                                          &s.LNDateName, &s.LNNoteName};
+  c->SetFolder(dataFolder);
+  c->SetLogFolder(dataFolder);
+  c->SetDatabase(databases[static_cast<std::size_t>(type)]->view());
+  c->SetIdFile(s.LNIDFile.view());
+  c->SetPassword(s.LNNeedPassword ? s.LNPassword.view() : std::string_view());
+  c->SetDebugLevel(s.LogLevel);
+  c->SetDebugEnabled(s.EnableDebug);
+  if (!helperFolder.empty()) c->Runner().SetHelperFolder(helperFolder);
 }
 
 std::string NoConnector(const AppTexts& t) {
@@ -377,6 +414,8 @@ void AppEngine::Configure(int app, int type, CxConnector& connector) {
     o.helperFolder = helperFolder_;
     if (auto* c = dynamic_cast<GoogleContactsConnector*>(&connector)) c->Configure(o);
     if (auto* c = dynamic_cast<GoogleCalendarConnector*>(&connector)) c->Configure(o);
+  } else if (app == kAppLotusNotes) {
+    ConfigureLotusNotes(s, type, dataFolder_, helperFolder_, connector);
   }
 }
 
@@ -584,6 +623,13 @@ bool AppEngine::ApplyCustomFieldMap(int app) {
     auto map = codes(s.GGCustom, s.GGCustomID);
     for (std::size_t i = 0; i < map.size(); ++i)
       SetCustomField(static_cast<int>(i), static_cast<std::uint32_t>(map[i]));
+    return true;
+  }
+  if (app == kAppLotusNotes) {
+    if (!table_->At(slot)) table_->Put(slot, MakeConnector(app, kTypeContacts));
+    auto map = codes(s.LNCustom, s.LNCustomID);
+    for (std::size_t i = 0; i < map.size(); ++i)
+      CxLNAddrUtil::SetCustomField(static_cast<int>(i), static_cast<std::uint32_t>(map[i]));
     return true;
   }
   QM_LOG_ERROR("No contacts connector for application %d: its custom field map waits.", app);

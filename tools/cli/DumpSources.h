@@ -34,3 +34,12 @@ int DumpPalmContacts(const DumpArgs& a);
 int DumpPalmCalendar(const DumpArgs& a);
 int DumpPalmTasks(const DumpArgs& a);
 int DumpPalmNotes(const DumpArgs& a);
+
+// Parses the arguments of a Lotus Notes dump (args[0] is "notes"); 0, or the exit code after a
+// message.
+int ParseNotesDumpArgs(const std::vector<std::string>& args, DumpArgs& a);
+
+int DumpNotesContacts(const DumpArgs& a);
+int DumpNotesCalendar(const DumpArgs& a);
+int DumpNotesTasks(const DumpArgs& a);
+int DumpNotesNotes(const DumpArgs& a);
