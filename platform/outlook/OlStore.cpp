@@ -21,6 +21,9 @@ constexpr ValueKind D = ValueKind::kDate;
 
 // A store far larger than any real mailbox export is refused rather than read into memory.
 constexpr std::size_t kMaxStoreBytes = std::size_t{1} << 30;
+// A store nests six levels at most; a deeper one is no store, and copying or freeing its values
+// would recurse that deep.
+constexpr int kMaxNesting = 64;
 // Problems listed one by one in the report; the rest are only counted.
 constexpr std::size_t kMaxProblemLines = 100;
 
@@ -281,6 +284,29 @@ std::optional<HRESULT> HResultFromJson(const Json& j) {
   const unsigned long long v = std::strtoull(s.c_str(), &end, 0);
   if (s.empty() || *end != '\0' || errno != 0 || v > UINT32_MAX) return std::nullopt;
   return static_cast<HRESULT>(static_cast<std::uint32_t>(v));
+}
+
+// The deepest nesting of arrays and objects, outside strings.
+int NestingDepth(std::string_view text) {
+  int depth = 0, deepest = 0;
+  bool inString = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (inString) {
+      if (c == '\\') {
+        ++i;
+      } else if (c == '"') {
+        inString = false;
+      }
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == '[' || c == '{') {
+      deepest = std::max(deepest, ++depth);
+    } else if (c == ']' || c == '}') {
+      --depth;
+    }
+  }
+  return deepest;
 }
 
 }  // namespace
@@ -926,6 +952,11 @@ bool Store::Load(const std::string& file) {
 bool Store::Parse(std::string_view text, const std::string& where) {
   if (path.empty()) path = where;
   Reset();
+  if (NestingDepth(text) > kMaxNesting) {
+    report.error = "The Outlook store " + where + " nests deeper than " +
+                   std::to_string(kMaxNesting) + " levels.";
+    return false;
+  }
   Json doc;
   try {
     doc = Json::parse(text);
