@@ -182,7 +182,7 @@ class DispatchBase : public IDispatch {
       if (control >= 0) {
         const auto& e = store_->controls.entries[static_cast<std::size_t>(control)];
         if (e.unknown || (e.englishOnly && lcid != LOCALE_EN_US)) return DISP_E_UNKNOWNNAME;
-        if (!e.fail && !e.serveAs) control = -1;
+        if ((!e.fail && !e.serveAs) || control + 1 > kControlMask) control = -1;
       }
     }
     const DISPID id = Lookup(name);
