@@ -159,6 +159,7 @@ int ParseAccountArgs(const std::vector<std::string>& args, DumpArgs& a) {
 enum class LoadBy {
   kAccount,     // --email/--password, or a helper's --data-file
   kFileOrUser,  // --file or --user, [--native] [--code-page]
+  kStore,       // [--store FILE] [--native] [--time]
 };
 
 struct DumpSourceRow {
@@ -178,6 +179,10 @@ constexpr DumpSourceRow kDumpSources[] = {
     {"palm", "calendar", LoadBy::kFileOrUser, DumpPalmCalendar},
     {"palm", "tasks", LoadBy::kFileOrUser, DumpPalmTasks},
     {"palm", "notes", LoadBy::kFileOrUser, DumpPalmNotes},
+    {"outlook", "contacts", LoadBy::kStore, DumpOutlookContacts},
+    {"outlook", "calendar", LoadBy::kStore, DumpOutlookCalendar},
+    {"outlook", "tasks", LoadBy::kStore, DumpOutlookTasks},
+    {"outlook", "notes", LoadBy::kStore, DumpOutlookNotes},
 };
 
 }  // namespace
@@ -195,8 +200,9 @@ int DumpCommand(const std::vector<std::string>& args) {
     return kBadInput;
   }
   DumpArgs a;
-  const int parsed =
-      first->loadBy == LoadBy::kAccount ? ParseAccountArgs(args, a) : ParsePalmDumpArgs(args, a);
+  const int parsed = first->loadBy == LoadBy::kAccount ? ParseAccountArgs(args, a)
+                     : first->loadBy == LoadBy::kStore ? ParseOutlookDumpArgs(args, a)
+                                                       : ParsePalmDumpArgs(args, a);
   if (parsed != kOk) return parsed;
   for (const DumpSourceRow& row : kDumpSources)
     if (row.application == args[0] && row.type == a.type) return row.dump(a);

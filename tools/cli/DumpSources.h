@@ -34,3 +34,10 @@ int DumpPalmContacts(const DumpArgs& a);
 int DumpPalmCalendar(const DumpArgs& a);
 int DumpPalmTasks(const DumpArgs& a);
 int DumpPalmNotes(const DumpArgs& a);
+
+// `dump outlook TYPE [--store FILE] [--native] [--time]`.
+int ParseOutlookDumpArgs(const std::vector<std::string>& args, DumpArgs& a);
+int DumpOutlookContacts(const DumpArgs& a);
+int DumpOutlookCalendar(const DumpArgs& a);
+int DumpOutlookTasks(const DumpArgs& a);
+int DumpOutlookNotes(const DumpArgs& a);
