@@ -133,8 +133,9 @@ void CommonToOlPattern(const CommonRecurrence& in, OlPattern& r) {
 std::int32_t OlReminderMinutes(const OlEventRecord& r, int versionClass) {
   if (versionClass <= kOlVersion11) {
     if (r.ReminderTime.value <= 0) return 0;
-    // Truncated as the old product truncated it: 15 minutes may come out as 14.
-    const double m = (r.Start.value - r.ReminderTime.value) * 60 * 24;
+    // Rounded: the difference of two dates is never exact, and truncating it made a
+    // 15-minute reminder one of 14.
+    const double m = std::round((r.Start.value - r.ReminderTime.value) * 60 * 24);
     return std::fabs(m) < 1e9 ? static_cast<std::int32_t>(m) : 0;
   }
   return r.ReminderSet ? r.ReminderMinutesBeforeStart : 0;
