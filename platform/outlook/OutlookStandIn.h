@@ -98,6 +98,8 @@ StoreReport LastStoreReport();
 
 // Whether an application object is alive (its store loaded).
 bool IsRunning();
+// The stand-in's automation objects alive now, of every class (for tests of reference counts).
+long LiveObjectCount();
 
 // Registers the stand-in with the automation registry (done by the registry itself before its
 // first look-up; again after a test replaced it).
