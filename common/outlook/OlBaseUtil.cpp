@@ -158,12 +158,12 @@ void OlBaseUtil::Close() {
 }
 
 std::unique_ptr<CDispCmd> OlBaseUtil::OpenDefaultFolder(int folderId) {
-  if (!Open()) return nullptr;
+  if (!OlBaseUtil::Open()) return nullptr;
   OlResult hr = 0;
   auto folder = OlCallObject(*m_pNameSpace, "GetDefaultFolder", {OlArg::Long(folderId)}, &hr);
   if (!folder) {
     QM_LOG_ERROR("Failed to call \"GetDefaultFolder\" method. hr=0x%x", Code(hr));
-    Close();
+    OlBaseUtil::Close();
   }
   return folder;
 }
