@@ -16,7 +16,6 @@ struct OlConnection {
   std::unique_ptr<CDispCmd> applicationDisp;
   std::unique_ptr<CDispCmd> nameSpaceDisp;
   int versionClass = kOlVersionNone;
-  bool versionRead = false;
 };
 
 OlConnection& Connection() {
@@ -93,12 +92,10 @@ bool OlBaseUtil::Open() {
     connected_ = true;
     return true;
   }
-  if (!c.versionRead) {
-    char version[64];
-    c.versionClass =
-        GetOutlookVersion(version, sizeof version) ? OlVersionClassOf(version) : kOlVersionNone;
-    c.versionRead = true;
-  }
+  // Read at each start: the Outlook that answers is the one installed now.
+  char version[64];
+  c.versionClass =
+      GetOutlookVersion(version, sizeof version) ? OlVersionClassOf(version) : kOlVersionNone;
   QM_LOG_INFO("Outlook automation started.");
 
   auto fail = [this, &c](const char* format, OlResult hr) {

@@ -41,7 +41,7 @@ class OlBaseUtil {
 
   bool Connected() const { return connected_; }
 
-  // Set once, when the connection first starts; 0 while it never did.
+  // Set when the connection starts; 0 while it never did.
   static int VersionClass();
   // Open calls not matched by Close, over every connector.
   static int UseCount();

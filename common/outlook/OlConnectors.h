@@ -8,6 +8,7 @@
 #include "outlook/OlDateUtil.h"
 #include "outlook/OlNoteUtil.h"
 #include "outlook/OlTaskUtil.h"
+#include "platform/outlook/OutlookStandIn.h"
 
 // One Outlook connector (OlAddrUtil, OlDateUtil, OlTaskUtil, OlNoteUtil) as the engine sees it.
 // Outlook takes each change at once, so staging writes the item and submitting has nothing
@@ -39,6 +40,9 @@ class OutlookConnector final : public CxTarget<Manager> {
     if (!ok) {
       std::string cause = first.Text().empty() ? openError_ : first.Text();
       if (cause.empty()) cause = "Outlook gave no reason";
+      // Outlook here is our stand-in: why it would not start is in its store's report.
+      const platform::outlook::StoreReport store = platform::outlook::LastStoreReport();
+      if (!store.started && !store.error.empty()) cause += "; " + store.error;
       report_.reason = title_ + " could not be read: " + cause + " (details in " +
                        CxDebugUtil::Instance().FilePath() + ").";
     }
