@@ -5,6 +5,7 @@
 // standard error.
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -70,7 +71,15 @@ int DumpOutlookWith(const DumpArgs& a, const char* title) {
     return kFailed;
   }
   CxDebugUtil::Instance().SetFolder(folder);
-  if (const std::string* store = a.Get("--store")) platform::outlook::SetStoreFile(*store);
+  if (const std::string* store = a.Get("--store")) {
+    // The stand-in takes a missing store for an empty Outlook; a store named here must exist.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(*store, ec)) {
+      std::fprintf(stderr, "quillmove-cli dump outlook: no store file %s\n", store->c_str());
+      return kFailed;
+    }
+    platform::outlook::SetStoreFile(*store);
+  }
 
   const auto began = std::chrono::steady_clock::now();
   Connector connector(title);

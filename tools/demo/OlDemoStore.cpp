@@ -130,8 +130,9 @@ ojson Appointment(std::size_t i, std::mt19937& rng) {
   const bool allDay = i % 13 == 0;
   p["AllDayEvent"] = allDay;
   if (allDay) {
+    // Outlook ends an all-day event at the next midnight; day 28 has a next day in every month.
     p["Start"] = Date(year, month, day);
-    p["End"] = Date(year, month, day);
+    p["End"] = Date(year, month, day + 1);
     p["Duration"] = 1440;
   } else {
     const int minutes = 30 * (1 + static_cast<int>(rng() % 4));
