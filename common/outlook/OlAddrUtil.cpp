@@ -345,12 +345,15 @@ bool OlAddrUtil::SubmitRecord(const CommonContact* record) {
 
 bool OlAddrUtil::UpdateRecord(CommonContact* record, std::int32_t position) {
   if (!record || position < 0 || !m_pAddrRootFolder) return false;
-  auto item = ItemAt(*m_pAddrRootFolder, position,
-                     "Failed to get the \"Items\" property of the Contact folder. hr=0x%x",
-                     "Failed to get the Contact item by index: %d. hr=0x%x");
+  const auto* loaded = record->NativeRecord.As<OlContactRecord>();
+  auto item = LoadedItemAt(*m_pAddrRootFolder, position,
+                           loaded ? loaded->View(kOcEntryID) : std::string_view(),
+                           loaded ? loaded->Item : OlItemRef(),
+                           "Failed to get the \"Items\" property of the Contact folder. hr=0x%x",
+                           "Failed to get the Contact item by index: %d. hr=0x%x");
   if (!item) return false;
   OlContactRecord r;
-  if (const auto* loaded = record->NativeRecord.As<OlContactRecord>()) r = *loaded;
+  if (loaded) r = *loaded;
   CommonToOlContact(*record, r);
   WriteItem(*item, r);
   return true;

@@ -209,6 +209,20 @@ std::unique_ptr<CDispCmd> OlBaseUtil::ItemAt(CDispCmd& folder, int position,
   return item;
 }
 
+std::unique_ptr<CDispCmd> OlBaseUtil::LoadedItemAt(CDispCmd& folder, int position,
+                                                   std::string_view entryId, const OlItemRef& kept,
+                                                   const char* itemsFailed,
+                                                   const char* itemFailed) {
+  auto item = ItemAt(folder, position, itemsFailed, itemFailed);
+  if (!item || entryId.empty()) return item;
+  FixedText<1024> found;
+  OlGetText(*item, "EntryID", RefOf(found));
+  if (found.view() == entryId) return item;
+  QM_LOG_ERROR("The item at position %d is not the one loaded there; the loaded item is updated.",
+               position);
+  return kept ? std::make_unique<CDispCmd>(kept.get()) : nullptr;
+}
+
 std::unique_ptr<CDispCmd> OlBaseUtil::NewItem(CDispCmd& folder, int itemClass,
                                               const char* itemsFailed, const char* addFailed) {
   OlResult hr = 0;

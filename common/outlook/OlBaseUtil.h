@@ -3,8 +3,10 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "outlook/OlAutomation.h"
+#include "outlook/OlItemRef.h"
 
 // Outlook version classes: which reminder properties an appointment uses.
 enum OlVersionClass : int {
@@ -70,6 +72,12 @@ class OlBaseUtil {
   // (Items.Add(itemClass)); null after logging with the given formats.
   std::unique_ptr<CDispCmd> ItemAt(CDispCmd& folder, int position, const char* itemsFailed,
                                    const char* itemFailed);
+  // ItemAt, checked against the entry id the record was loaded with: when the folder's order
+  // has changed since the load, the item kept with the record is taken instead, so that an
+  // update never lands on another item.
+  std::unique_ptr<CDispCmd> LoadedItemAt(CDispCmd& folder, int position, std::string_view entryId,
+                                         const OlItemRef& kept, const char* itemsFailed,
+                                         const char* itemFailed);
   std::unique_ptr<CDispCmd> NewItem(CDispCmd& folder, int itemClass, const char* itemsFailed,
                                     const char* addFailed);
 

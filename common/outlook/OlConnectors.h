@@ -10,6 +10,20 @@
 #include "outlook/OlTaskUtil.h"
 #include "platform/outlook/OutlookStandIn.h"
 
+// The store's name for a connector's folder, as the stand-in's reports name its parts.
+inline const char* StoreFolderKey(const OlAddrUtil*) {
+  return "folders.contacts";
+}
+inline const char* StoreFolderKey(const OlDateUtil*) {
+  return "folders.calendar";
+}
+inline const char* StoreFolderKey(const OlTaskUtil*) {
+  return "folders.tasks";
+}
+inline const char* StoreFolderKey(const OlNoteUtil*) {
+  return "folders.notes";
+}
+
 // One Outlook connector (OlAddrUtil, OlDateUtil, OlTaskUtil, OlNoteUtil) as the engine sees it.
 // Outlook takes each change at once, so staging writes the item and submitting has nothing
 // left to send.
@@ -45,8 +59,22 @@ class OutlookConnector final : public CxTarget<Manager> {
       if (!store.started && !store.error.empty()) cause += "; " + store.error;
       report_.reason = title_ + " could not be read: " + cause + " (details in " +
                        CxDebugUtil::Instance().FilePath() + ").";
+      return false;
     }
-    return ok;
+    // Items or values of the folder that the store could not serve: the load is partial.
+    const platform::outlook::StoreReport store = platform::outlook::LastStoreReport();
+    const std::string key = StoreFolderKey(util_.get());
+    std::size_t skipped = 0;
+    std::string firstProblem;
+    for (const std::string& p : store.problems) {
+      if (p.rfind(key, 0) != 0) continue;
+      if (skipped++ == 0) firstProblem = p;
+    }
+    if (skipped > 0)
+      report_.StopAt(store.path + ": " + std::to_string(skipped) +
+                     (skipped == 1 ? " part" : " parts") + " not read as written, the first " +
+                     firstProblem);
+    return true;
   }
 
   const CxLoadReport& Report() const override { return report_; }

@@ -353,9 +353,12 @@ bool OlDateUtil::SubmitRecord(const CommonEvent* record) {
 
 bool OlDateUtil::UpdateRecord(CommonEvent* record, std::int32_t position) {
   if (!record || position < 0 || !m_pDateRootFolder) return false;
-  auto item = ItemAt(*m_pDateRootFolder, position,
-                     "Failed to get the \"Items\" property of the Calendar folder.",
-                     "Failed to get the Calendar event item by index: %d. hr=0x%x");
+  const auto* loaded = record->NativeRecord.As<OlEventRecord>();
+  auto item = LoadedItemAt(*m_pDateRootFolder, position,
+                           loaded ? loaded->EntryID.view() : std::string_view(),
+                           loaded ? loaded->Item : OlItemRef(),
+                           "Failed to get the \"Items\" property of the Calendar folder.",
+                           "Failed to get the Calendar event item by index: %d. hr=0x%x");
   if (!item) return false;
   OlEventRecord r;
   CommonToOlEvent(*record, VersionClass(), r);

@@ -126,12 +126,15 @@ bool OlNoteUtil::SubmitRecord(const CommonNote* record) {
 
 bool OlNoteUtil::UpdateRecord(CommonNote* record, std::int32_t position) {
   if (!record || position < 0 || !m_pNoteRootFolder) return false;
-  auto item = ItemAt(*m_pNoteRootFolder, position,
-                     "Failed to get the \"Items\" property of the Notes folder. hr=0x%x",
-                     "Failed to get the notes item by index: %d. hr=0x%x");
+  const auto* loaded = record->NativeRecord.As<OlNoteRecord>();
+  auto item = LoadedItemAt(*m_pNoteRootFolder, position,
+                           loaded ? loaded->EntryID.view() : std::string_view(),
+                           loaded ? loaded->Item : OlItemRef(),
+                           "Failed to get the \"Items\" property of the Notes folder. hr=0x%x",
+                           "Failed to get the notes item by index: %d. hr=0x%x");
   if (!item) return false;
   OlNoteRecord r;
-  if (const auto* loaded = record->NativeRecord.As<OlNoteRecord>()) r = *loaded;
+  if (loaded) r = *loaded;
   CommonToOlNote(*record, r);
   WriteItem(*item, r);
   return true;

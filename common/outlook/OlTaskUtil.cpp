@@ -253,12 +253,15 @@ bool OlTaskUtil::SubmitRecord(const CommonTask* record) {
 
 bool OlTaskUtil::UpdateRecord(CommonTask* record, std::int32_t position) {
   if (!record || position < 0 || !m_pTaskRootFolder) return false;
-  auto item = ItemAt(*m_pTaskRootFolder, position,
-                     "Failed to get the \"Items\" property of the Task folder. hr=0x%x",
-                     "Failed to get the item by index: %d. hr=0x%x");
+  const auto* loaded = record->NativeRecord.As<OlTaskRecord>();
+  auto item = LoadedItemAt(*m_pTaskRootFolder, position,
+                           loaded ? loaded->EntryID.view() : std::string_view(),
+                           loaded ? loaded->Item : OlItemRef(),
+                           "Failed to get the \"Items\" property of the Task folder. hr=0x%x",
+                           "Failed to get the item by index: %d. hr=0x%x");
   if (!item) return false;
   OlTaskRecord r;
-  if (const auto* loaded = record->NativeRecord.As<OlTaskRecord>()) r = *loaded;
+  if (loaded) r = *loaded;
   CommonToOlTask(*record, r);
   WriteItem(*item, r);
   return true;

@@ -97,6 +97,10 @@ TEST_F(OutlookStore, EnglishOnlyNamesAndUnexpectedTypes) {
   EXPECT_EQ(c.Records().Peek(1)->Company, "");
   EXPECT_FALSE(c.Records().Peek(1)->Anniversary.IsSet());
   EXPECT_NE(Log().find("Name=Spouse"), std::string::npos);
+  // The item the store could not serve makes the load partial, and says where.
+  EXPECT_FALSE(c.Report().complete);
+  EXPECT_NE(c.Report().stoppedAt.find("folders.contacts.items[2]"), std::string::npos)
+      << c.Report().stoppedAt;
 }
 
 TEST_F(OutlookStore, MalformedStoreFailsWithItsReason) {
@@ -199,6 +203,21 @@ TEST_F(OutlookStore, WritesBackWithoutBlanking) {
   const CommonContact& kj = *again.Records().Peek(2);
   EXPECT_EQ(kj.FirstName, "Katherine");
   EXPECT_EQ(kj.NativeRecord.As<OlContactRecord>()->View(kOcHomeAddressPostOfficeBox), "PO 7");
+}
+
+TEST_F(OutlookStore, UpdateLandsOnTheLoadedItemWhenThePositionHoldsAnother) {
+  WriteStore(
+      ojson::array({Contact("Ada", "Lovelace", "a@x.org"), Contact("Grace", "Hopper", "g@x.org")}));
+  OutlookContactsConnector c("Outlook Contacts");
+  ASSERT_TRUE(c.Load());
+  CommonContact grace = *c.Records().Peek(1);
+  grace.JobTitle = "Rear Admiral";
+  // As when the folder's order changed since the load: position 0 holds Ada now.
+  EXPECT_TRUE(c.Connector().UpdateRecord(&grace, 0));
+  c.Reset();
+  ASSERT_TRUE(c.Load());
+  EXPECT_EQ(c.Records().Peek(0)->JobTitle, "Engineer");
+  EXPECT_EQ(c.Records().Peek(1)->JobTitle, "Rear Admiral");
 }
 
 TEST_F(OutlookStore, TextsCutAtFieldWidthsOnWholeCharacters) {
