@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <random>
 
 #include "platform/AtomicFile.h"
@@ -21,6 +22,9 @@ constexpr ValueKind D = ValueKind::kDate;
 
 // A store far larger than any real mailbox export is refused rather than read into memory.
 constexpr std::size_t kMaxStoreBytes = std::size_t{1} << 30;
+// A store nests six levels at most; a deeper one is no store, and copying or freeing its values
+// would recurse that deep.
+constexpr int kMaxNesting = 64;
 // Problems listed one by one in the report; the rest are only counted.
 constexpr std::size_t kMaxProblemLines = 100;
 
@@ -283,6 +287,29 @@ std::optional<HRESULT> HResultFromJson(const Json& j) {
   return static_cast<HRESULT>(static_cast<std::uint32_t>(v));
 }
 
+// The deepest nesting of arrays and objects, outside strings.
+int NestingDepth(std::string_view text) {
+  int depth = 0, deepest = 0;
+  bool inString = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (inString) {
+      if (c == '\\') {
+        ++i;
+      } else if (c == '"') {
+        inString = false;
+      }
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == '[' || c == '{') {
+      deepest = std::max(deepest, ++depth);
+    } else if (c == ']' || c == '}') {
+      --depth;
+    }
+  }
+  return deepest;
+}
+
 }  // namespace
 
 // ---- names -------------------------------------------------------------------------------
@@ -467,7 +494,7 @@ double NowAsOleDate() {
   return out;
 }
 
-bool ValueFromJson(const Json& j, ValueKind declared, Value& value) {
+bool ValueFromJson(Json&& j, ValueKind declared, Value& value) {
   value = Value();
   if (j.is_null()) return true;
   if (j.is_boolean()) {
@@ -487,12 +514,12 @@ bool ValueFromJson(const Json& j, ValueKind declared, Value& value) {
     return true;
   }
   if (j.is_string()) {
-    const std::string& s = j.get_ref<const std::string&>();
+    std::string& s = j.get_ref<std::string&>();
     double date = 0;
     if (declared == ValueKind::kDate && ParseIsoDate(s, date)) {
       value = Value::Date(date);
     } else {
-      value = Value::Text(s);
+      value = Value::Text(std::move(s));
     }
     return true;
   }
@@ -512,7 +539,7 @@ bool ValueFromJson(const Json& j, ValueKind declared, Value& value) {
     value = Value::Double(j["double"].get<double>());
     return true;
   }
-  value.raw = std::make_shared<const Json>(j);
+  value.raw = std::make_shared<const Json>(std::move(j));
   return false;
 }
 
@@ -923,16 +950,148 @@ bool Store::Load(const std::string& file) {
   return Parse(text, file);
 }
 
+namespace {
+
+// Builds the document as nlohmann's own SAX parser would, except that each entry of a folder's
+// "items" array is handed to the store as soon as it is complete: a store of many thousand
+// items never exists twice in memory, and each item's values are moved, not copied.
+class StoreSax {
+ public:
+  using number_integer_t = Json::number_integer_t;
+  using number_unsigned_t = Json::number_unsigned_t;
+  using number_float_t = Json::number_float_t;
+  using string_t = Json::string_t;
+  using binary_t = Json::binary_t;
+
+  explicit StoreSax(std::function<void(FolderSlot, Json&&)> takeItem)
+      : takeItem_(std::move(takeItem)) {}
+
+  Json root;
+  std::string error;
+
+  bool null() { return Put(Json(nullptr)); }
+  bool boolean(bool b) { return Put(Json(b)); }
+  bool number_integer(number_integer_t n) { return Put(Json(n)); }
+  bool number_unsigned(number_unsigned_t n) { return Put(Json(n)); }
+  bool number_float(number_float_t n, const string_t&) { return Put(Json(n)); }
+  bool string(string_t& s) { return Put(Json(std::move(s))); }
+  bool binary(binary_t&) { return false; }  // not in JSON text
+  bool key(string_t& k) {
+    key_ = std::move(k);
+    return true;
+  }
+  bool start_object(std::size_t) { return Open(Json::object()); }
+  bool start_array(std::size_t) { return Open(Json::array()); }
+  bool end_object() { return Close(); }
+  bool end_array() { return Close(); }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& e) {
+    error = e.what();
+    return false;
+  }
+
+ private:
+  struct Frame {
+    Json* value;
+    std::string key;    // under which it sits in its parent object
+    int itemsOf = -1;   // a folder's "items" array: the folder's slot
+    bool item = false;  // an item being captured
+  };
+
+  // Where a new value goes, and whether it is an item of a folder.
+  int ItemsSlot() const { return stack_.empty() ? -1 : stack_.back().itemsOf; }
+  Json* Insert(Json&& value) {
+    if (stack_.empty()) {
+      root = std::move(value);
+      return &root;
+    }
+    Json& parent = *stack_.back().value;
+    if (parent.is_array()) {
+      parent.push_back(std::move(value));
+      return &parent.back();
+    }
+    // A key given twice keeps its last value, as nlohmann's own parser does.
+    Json& slot = parent[key_];
+    slot = std::move(value);
+    return &slot;
+  }
+  bool Put(Json&& value) {
+    if (int slot = ItemsSlot(); slot >= 0) {
+      takeItem_(static_cast<FolderSlot>(slot), std::move(value));
+      return true;
+    }
+    Insert(std::move(value));
+    return true;
+  }
+  bool Open(Json&& container) {
+    Frame f;
+    f.key = key_;
+    if (int slot = ItemsSlot(); slot >= 0) {
+      capture_ = std::move(container);
+      f.value = &capture_;
+      f.item = true;
+      f.itemsOf = -1;
+      stack_.push_back(std::move(f));
+      itemSlot_ = slot;
+      return true;
+    }
+    // root{ "folders"{ known folder{ "items"[ ... ] } } }
+    if (container.is_array() && stack_.size() == 3 && key_ == "items" &&
+        stack_[1].key == "folders" && stack_[0].value == &root) {
+      for (int slot = 0; slot < kFolderCount; ++slot) {
+        if (stack_[2].key == kFolderKeys[slot]) f.itemsOf = slot;
+      }
+    }
+    f.value = Insert(std::move(container));
+    stack_.push_back(std::move(f));
+    return true;
+  }
+  bool Close() {
+    const bool item = stack_.back().item;
+    stack_.pop_back();
+    if (item) takeItem_(static_cast<FolderSlot>(itemSlot_), std::move(capture_));
+    return true;
+  }
+
+  std::function<void(FolderSlot, Json&&)> takeItem_;
+  std::vector<Frame> stack_;
+  std::string key_;
+  Json capture_;
+  int itemSlot_ = -1;
+
+ public:
+  static const char* const kFolderKeys[kFolderCount];
+};
+
+const char* const StoreSax::kFolderKeys[kFolderCount] = {"contacts", "calendar", "tasks", "notes"};
+
+}  // namespace
+
 bool Store::Parse(std::string_view text, const std::string& where) {
   if (path.empty()) path = where;
   Reset();
-  Json doc;
-  try {
-    doc = Json::parse(text);
-  } catch (const Json::exception& e) {
-    report.error = "The Outlook store " + where + " is not valid JSON: " + e.what();
+  if (NestingDepth(text) > kMaxNesting) {
+    report.error = "The Outlook store " + where + " nests deeper than " +
+                   std::to_string(kMaxNesting) + " levels.";
     return false;
   }
+  std::array<std::size_t, kFolderCount> seen{};
+  StoreSax sax([&](FolderSlot slot, Json&& item) {
+    FolderData& folder = folders[slot];
+    const std::string at = std::string("folders.") + StoreSax::kFolderKeys[slot] + ".items[" +
+                           std::to_string(seen[slot]++) + "]";
+    auto loaded = LoadItem(item, folder.kind, at);
+    if (loaded) {
+      (*loaded)->inFolder = true;
+      folder.items.push_back(std::move(*loaded));
+    } else {
+      folder.broken.emplace_back(folder.items.size(), std::move(item));
+    }
+  });
+  if (!Json::sax_parse(text, &sax)) {
+    report.error = "The Outlook store " + where + " is not valid JSON: " + sax.error;
+    return false;
+  }
+  Json& doc = sax.root;
   std::string error;
   auto fail = [&](const std::string& why) {
     report.error = "The Outlook store " + where + " does not fit its format: " + why;
@@ -953,13 +1112,13 @@ bool Store::Parse(std::string_view text, const std::string& where) {
             if (!LoadFolder(f.slot, f.key, fvalue, error)) return fail(error);
           }
         }
-        if (!known) otherFolders[fkey] = fvalue;
+        if (!known) otherFolders[fkey] = std::move(fvalue);
       }
     } else if (key == "test") {
-      other[key] = value;
       if (!LoadTest(value, error)) return fail("\"test\": " + error);
+      other[key] = std::move(value);
     } else {
-      other[key] = value;
+      other[key] = std::move(value);
     }
   }
   if (storeId.empty()) storeId = "0000000000000000" + RandomHex(16);
@@ -971,7 +1130,8 @@ bool Store::Parse(std::string_view text, const std::string& where) {
   return true;
 }
 
-bool Store::LoadFolder(FolderSlot slot, const char* key, const Json& j, std::string& error) {
+// The folder's items were taken while parsing; its other keys are read here.
+bool Store::LoadFolder(FolderSlot slot, const char* key, Json& j, std::string& error) {
   FolderData& folder = folders[slot];
   const std::string where = std::string("folders.") + key;
   if (!j.is_object()) {
@@ -990,25 +1150,29 @@ bool Store::LoadFolder(FolderSlot slot, const char* key, const Json& j, std::str
         error = where + ".items is no array";
         return false;
       }
-      std::size_t n = 0;
-      for (const Json& item : v) {
-        const std::string at = where + ".items[" + std::to_string(n++) + "]";
-        auto loaded = LoadItem(item, folder.kind, at);
-        if (loaded) {
-          (*loaded)->inFolder = true;
-          folder.items.push_back(std::move(*loaded));
-        } else {
-          folder.broken.emplace_back(folder.items.size(), item);
-        }
-      }
     } else {
-      folder.other[k] = v;
+      folder.other[k] = std::move(v);
     }
   }
   return true;
 }
 
-std::optional<std::shared_ptr<ItemData>> Store::LoadItem(const Json& j, Kind folderKind,
+namespace {
+
+bool UserPropFits(const Json& up) {
+  if (!up.is_object()) return false;
+  auto name = up.find("name");
+  auto type = up.find("type");
+  return name != up.end() && name->is_string() && !name->get_ref<const std::string&>().empty() &&
+         (type == up.end() || (type->is_number_integer() && type->get<long long>() >= 0 &&
+                               type->get<long long>() <= INT32_MAX));
+}
+
+}  // namespace
+
+// Checks the item's shape first, so that an item skipped is kept exactly as it was; then moves
+// its values out.
+std::optional<std::shared_ptr<ItemData>> Store::LoadItem(Json& j, Kind folderKind,
                                                          const std::string& where) {
   auto skip = [&](const std::string& why) {
     Problem(where + ": " + why + "; the item is skipped and kept as it is");
@@ -1017,76 +1181,66 @@ std::optional<std::shared_ptr<ItemData>> Store::LoadItem(const Json& j, Kind fol
   if (!j.is_object()) return skip("no object");
   auto item = std::make_shared<ItemData>();
   item->kind = folderKind;
+  for (auto& [k, v] : j.items()) {
+    if (k == "kind" && !v.is_string()) return skip("\"kind\" is no text");
+    if (k == "properties" && !v.is_object()) return skip("\"properties\" is no object");
+    if (k == "userProperties" && !v.is_array()) return skip("\"userProperties\" is no array");
+    if (k == "recurrence" && !v.is_null() && !v.is_object()) {
+      return skip("\"recurrence\" is no object");
+    }
+  }
   if (auto it = j.find("kind"); it != j.end()) {
-    if (!it->is_string()) return skip("\"kind\" is no text");
     item->kindName = it->get<std::string>();
     item->kind = KindFromName(item->kindName).value_or(Kind::kOther);
   }
   const Schema& schema = SchemaOf(item->kind);
+  auto readBag = [&](Json& object, const Schema& sch, PropertyBag& bag, const char* part) {
+    bag.slots.reserve(object.size());
+    for (auto& [name, pv] : object.items()) {
+      const int slot = sch.index.Find(std::string_view(name));
+      const ValueKind declared =
+          slot >= 0 ? sch.props[static_cast<std::size_t>(slot)].type : ValueKind::kEmpty;
+      Value value;
+      if (!ValueFromJson(std::move(pv), declared, value)) {
+        Problem(where + "." + part + "." + name + ": a value of no kind; served as empty");
+      }
+      if (slot >= 0 && !bag.Slot(slot)) {
+        bag.SetSlot(slot, std::move(value));
+      } else {
+        // Outside the schema, or a second spelling of a name already read.
+        bag.extras.emplace_back(name, std::move(value));
+      }
+    }
+  };
   for (auto& [k, v] : j.items()) {
     if (k == "kind") continue;
     if (k == "properties") {
-      if (!v.is_object()) return skip("\"properties\" is no object");
-      for (auto& [name, pv] : v.items()) {
-        const int slot = schema.index.Find(std::string_view(name));
-        const ValueKind declared =
-            slot >= 0 ? schema.props[static_cast<std::size_t>(slot)].type : ValueKind::kEmpty;
-        Value value;
-        if (!ValueFromJson(pv, declared, value)) {
-          Problem(where + ".properties." + name + ": a value of no kind; served as empty");
-        }
-        if (slot >= 0 && !item->props.Slot(slot)) {
-          item->props.SetSlot(slot, std::move(value));
-        } else {
-          // Outside the schema, or a second spelling of a name already read.
-          item->props.extras.emplace_back(name, std::move(value));
-        }
-      }
+      readBag(v, schema, item->props, "properties");
     } else if (k == "userProperties") {
-      if (!v.is_array()) return skip("\"userProperties\" is no array");
       std::size_t n = 0;
-      for (const Json& up : v) {
+      for (Json& up : v) {
         const std::string at = where + ".userProperties[" + std::to_string(n++) + "]";
-        const Json* name = up.is_object() && up.contains("name") ? &up["name"] : nullptr;
-        const Json* type = up.is_object() && up.contains("type") ? &up["type"] : nullptr;
-        if (!name || !name->is_string() || name->get_ref<const std::string&>().empty() ||
-            (type && (!type->is_number_integer() || type->get<long long>() < 0 ||
-                      type->get<long long>() > INT32_MAX))) {
+        if (!UserPropFits(up)) {
           Problem(at + ": no object with a name and a numeric type; skipped and kept");
-          item->brokenUserProps.push_back(up);
+          item->brokenUserProps.push_back(std::move(up));
           continue;
         }
         UserProp prop;
-        prop.name = name->get<std::string>();
-        prop.type = type ? static_cast<LONG>(type->get<long long>()) : olText;
+        prop.name = up["name"].get<std::string>();
+        prop.type = up.contains("type") ? static_cast<LONG>(up["type"].get<long long>()) : olText;
         if (up.contains("value") &&
-            !ValueFromJson(up["value"], KindOfUserType(prop.type), prop.value)) {
+            !ValueFromJson(std::move(up["value"]), KindOfUserType(prop.type), prop.value)) {
           Problem(at + ".value: a value of no kind; served as empty");
         }
         item->userProps.push_back(std::move(prop));
       }
     } else if (k == "recurrence") {
       if (v.is_null()) continue;
-      if (!v.is_object()) return skip("\"recurrence\" is no object");
       PropertyBag pattern;
-      const Schema& ps = PatternSchema();
-      for (auto& [name, pv] : v.items()) {
-        const int slot = ps.index.Find(std::string_view(name));
-        const ValueKind declared =
-            slot >= 0 ? ps.props[static_cast<std::size_t>(slot)].type : ValueKind::kEmpty;
-        Value value;
-        if (!ValueFromJson(pv, declared, value)) {
-          Problem(where + ".recurrence." + name + ": a value of no kind; served as empty");
-        }
-        if (slot >= 0 && !pattern.Slot(slot)) {
-          pattern.SetSlot(slot, std::move(value));
-        } else {
-          pattern.extras.emplace_back(name, std::move(value));
-        }
-      }
+      readBag(v, PatternSchema(), pattern, "recurrence");
       item->recurrence = std::move(pattern);
     } else {
-      item->other[k] = v;
+      item->other[k] = std::move(v);
     }
   }
   FillDerived(*item);

@@ -64,7 +64,7 @@ struct Value {
 
 // Reads a JSON value as a property declared of `declared`; dates as "YYYY-MM-DD[THH:MM[:SS]]"
 // or a number of days, or anywhere as {"date": ...}. False (with `value` Raw) when no kind fits.
-bool ValueFromJson(const Json& j, ValueKind declared, Value& value);
+bool ValueFromJson(Json&& j, ValueKind declared, Value& value);
 // The inverse; Empty without raw gives null.
 Json ValueToJson(const Value& value, ValueKind declared);
 
@@ -194,8 +194,8 @@ struct Store {
 
  private:
   void Reset();
-  bool LoadFolder(FolderSlot slot, const char* key, const Json& j, std::string& error);
-  std::optional<std::shared_ptr<ItemData>> LoadItem(const Json& j, Kind folderKind,
+  bool LoadFolder(FolderSlot slot, const char* key, Json& j, std::string& error);
+  std::optional<std::shared_ptr<ItemData>> LoadItem(Json& j, Kind folderKind,
                                                     const std::string& where);
   bool LoadTest(const Json& j, std::string& error);
   void Problem(std::string text);
