@@ -11,7 +11,8 @@ namespace {
 
 std::atomic<long> g_liveObjects{0};
 std::mutex g_appLock;
-IDispatch* g_app = nullptr;  // not owned: the live application clears it as it goes
+class DispatchBase;
+DispatchBase* g_app = nullptr;  // not owned: the live application clears it as it goes
 std::shared_ptr<Store> g_appStore;
 
 // DISPIDs: the member id in the low 20 bits; a test control's index + 1 above it.
@@ -161,6 +162,14 @@ class DispatchBase : public IDispatch {
     return E_NOINTERFACE;
   }
   ULONG AddRef() override { return ++refs_; }
+  // AddRef unless the last reference is already gone (the object is on its way out).
+  bool AddRefIfAlive() {
+    ULONG n = refs_.load();
+    while (n != 0) {
+      if (refs_.compare_exchange_weak(n, n + 1)) return true;
+    }
+    return false;
+  }
   ULONG Release() override {
     const ULONG n = --refs_;
     if (n == 0) delete this;
@@ -182,7 +191,7 @@ class DispatchBase : public IDispatch {
       if (control >= 0) {
         const auto& e = store_->controls.entries[static_cast<std::size_t>(control)];
         if (e.unknown || (e.englishOnly && lcid != LOCALE_EN_US)) return DISP_E_UNKNOWNNAME;
-        if (!e.fail && !e.serveAs) control = -1;
+        if ((!e.fail && !e.serveAs) || control + 1 > kControlMask) control = -1;
       }
     }
     const DISPID id = Lookup(name);
@@ -842,8 +851,7 @@ IDispatch* NewApplication(std::shared_ptr<Store> store) {
 
 IDispatch* LiveApplication() {
   std::lock_guard<std::mutex> guard(g_appLock);
-  if (g_app) g_app->AddRef();
-  return g_app;
+  return g_app && g_app->AddRefIfAlive() ? g_app : nullptr;
 }
 
 std::shared_ptr<Store> LiveStore() {

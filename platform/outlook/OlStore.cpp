@@ -26,7 +26,7 @@ constexpr std::size_t kMaxStoreBytes = std::size_t{1} << 30;
 // would recurse that deep.
 constexpr int kMaxNesting = 64;
 // Problems listed one by one in the report; the rest are only counted.
-constexpr std::size_t kMaxProblemLines = 100;
+constexpr std::size_t kMaxProblemLines = 1000;
 
 constexpr char kFold(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
@@ -921,11 +921,8 @@ std::string Store::NewEntryId() {
 }
 
 void Store::Problem(std::string text) {
-  if (report.problems.size() < kMaxProblemLines) {
-    report.problems.push_back(std::move(text));
-  } else if (report.problems.size() == kMaxProblemLines) {
-    report.problems.push_back("(further problems not listed)");
-  }
+  ++report.problemCount;
+  if (report.problems.size() < kMaxProblemLines) report.problems.push_back(std::move(text));
 }
 
 bool Store::Load(const std::string& file) {
@@ -939,12 +936,13 @@ bool Store::Load(const std::string& file) {
     return true;
   }
   std::string text;
+  errno = 0;
   if (!ReadWholeFile(file, text, kMaxStoreBytes)) {
-    report.error = "The Outlook store " + file + " cannot be read" +
-                   (errno ? std::string(": ") + std::strerror(errno) : std::string(".")) +
-                   (st.st_size > 0 && static_cast<std::size_t>(st.st_size) > kMaxStoreBytes
-                        ? " (larger than 1 GiB)"
-                        : "");
+    std::string why = errno ? std::strerror(errno) : "it is no regular file";
+    if (S_ISREG(st.st_mode) && static_cast<std::size_t>(st.st_size) > kMaxStoreBytes) {
+      why = "it is larger than 1 GiB";
+    }
+    report.error = "The Outlook store " + file + " cannot be read: " + why + ".";
     return false;
   }
   return Parse(text, file);
@@ -1350,92 +1348,195 @@ void Store::RebuildControls(const TestControls& api) {
   controls.Merge(api);
 }
 
-Json Store::ToJson() const {
-  Json doc = Json::object();
-  doc["storeId"] = storeId;
-  if (!version.empty()) doc["version"] = version;
-  Json fj = Json::object();
+namespace {
+
+void AppendString(std::string& out, std::string_view text) {
+  out += '"';
+  for (const char ch : text) {
+    const auto c = static_cast<unsigned char>(ch);
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (c < 0x20) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\u%04x", c);
+          out += buf;
+        } else {
+          out += ch;
+        }
+    }
+  }
+  out += '"';
+}
+
+void AppendValue(std::string& out, const Value& value, ValueKind declared) {
+  switch (value.kind) {
+    case ValueKind::kText:
+      AppendString(out, value.text);
+      return;
+    case ValueKind::kInt:
+      out += std::to_string(value.number);
+      return;
+    case ValueKind::kBool:
+      out += value.number != 0 ? "true" : "false";
+      return;
+    default:
+      out += ValueToJson(value, declared).dump();
+  }
+}
+
+void AppendBag(std::string& out, const PropertyBag& bag, const Schema& schema) {
+  out += '{';
+  bool first = true;
+  auto sep = [&] {
+    if (!first) out += ", ";
+    first = false;
+  };
+  for (const auto& [slot, value] : bag.slots) {
+    if (value.kind == ValueKind::kEmpty && !value.raw) continue;
+    const PropDef& def = schema.props[static_cast<std::size_t>(slot)];
+    sep();
+    AppendString(out, def.name);
+    out += ": ";
+    AppendValue(out, value, def.type);
+  }
+  for (const auto& [name, value] : bag.extras) {
+    sep();
+    AppendString(out, name);
+    out += ": ";
+    AppendValue(out, value, ValueKind::kEmpty);
+  }
+  out += '}';
+}
+
+void AppendItem(std::string& out, const ItemData& item, Kind folderKind) {
+  out += '{';
+  if (!item.kindName.empty() || item.kind != folderKind) {
+    out += "\"kind\": ";
+    AppendString(out, item.kindName.empty() ? KindName(item.kind) : item.kindName);
+    out += ", ";
+  }
+  out += "\"properties\": ";
+  AppendBag(out, item.props, SchemaOf(item.kind));
+  if (!item.userProps.empty() || !item.brokenUserProps.empty()) {
+    out += ", \"userProperties\": [";
+    bool first = true;
+    for (const auto& up : item.userProps) {
+      if (!first) out += ", ";
+      first = false;
+      out += "{\"name\": ";
+      AppendString(out, up.name);
+      out += ", \"type\": " + std::to_string(up.type);
+      if (up.value.kind != ValueKind::kEmpty || up.value.raw) {
+        out += ", \"value\": ";
+        AppendValue(out, up.value, KindOfUserType(up.type));
+      }
+      out += '}';
+    }
+    for (const auto& b : item.brokenUserProps) {
+      if (!first) out += ", ";
+      first = false;
+      out += b.dump();
+    }
+    out += ']';
+  }
+  if (item.recurrence) {
+    out += ", \"recurrence\": ";
+    AppendBag(out, *item.recurrence, PatternSchema());
+  }
+  for (auto& [k, v] : item.other.items()) {
+    out += ", ";
+    AppendString(out, k);
+    out += ": " + v.dump();
+  }
+  out += '}';
+}
+
+}  // namespace
+
+// Written straight from the items, one item a line: a store of many thousand items is saved
+// often (every item's Save), and a second tree of it would cost more than the writing.
+std::string Store::Serialize() const {
+  std::string out = "{\n \"storeId\": ";
+  AppendString(out, storeId);
+  if (!version.empty()) {
+    out += ",\n \"version\": ";
+    AppendString(out, version);
+  }
+  out += ",\n \"folders\": {";
+  bool firstFolder = true;
   for (const auto& f : kFolderKeys) {
     const FolderData& folder = folders[f.slot];
-    Json one = Json::object();
-    one["name"] = folder.name;
-    one["entryId"] = folder.entryId;
-    for (auto& [k, v] : folder.other.items()) one[k] = v;
-    Json items = Json::array();
+    out += firstFolder ? "\n  " : ",\n  ";
+    firstFolder = false;
+    AppendString(out, f.key);
+    out += ": {\"name\": ";
+    AppendString(out, folder.name);
+    out += ", \"entryId\": ";
+    AppendString(out, folder.entryId);
+    for (auto& [k, v] : folder.other.items()) {
+      out += ", ";
+      AppendString(out, k);
+      out += ": " + v.dump();
+    }
+    out += ", \"items\": [";
+    bool firstItem = true;
+    auto next = [&] {
+      out += firstItem ? "\n   " : ",\n   ";
+      firstItem = false;
+    };
     std::size_t broken = 0;
     auto flushBroken = [&](std::size_t upTo) {
       while (broken < folder.broken.size() && folder.broken[broken].first <= upTo) {
-        items.push_back(folder.broken[broken++].second);
+        next();
+        out += folder.broken[broken++].second.dump();
       }
     };
     for (std::size_t i = 0; i < folder.items.size(); ++i) {
       flushBroken(i);
-      const ItemData& item = *folder.items[i];
-      const Schema& schema = SchemaOf(item.kind);
-      Json ij = Json::object();
-      if (!item.kindName.empty() || item.kind != folder.kind) {
-        ij["kind"] = item.kindName.empty() ? KindName(item.kind) : item.kindName;
-      }
-      Json props = Json::object();
-      for (const auto& [slot, value] : item.props.slots) {
-        const PropDef& def = schema.props[static_cast<std::size_t>(slot)];
-        if (value.kind == ValueKind::kEmpty && !value.raw) continue;
-        props[def.name] = ValueToJson(value, def.type);
-      }
-      for (const auto& [name, value] : item.props.extras) {
-        props[name] = ValueToJson(value, ValueKind::kEmpty);
-      }
-      ij["properties"] = std::move(props);
-      if (!item.userProps.empty() || !item.brokenUserProps.empty()) {
-        Json ups = Json::array();
-        for (const auto& up : item.userProps) {
-          Json u = Json::object();
-          u["name"] = up.name;
-          u["type"] = up.type;
-          if (up.value.kind != ValueKind::kEmpty || up.value.raw) {
-            u["value"] = ValueToJson(up.value, KindOfUserType(up.type));
-          }
-          ups.push_back(std::move(u));
-        }
-        for (const auto& b : item.brokenUserProps) ups.push_back(b);
-        ij["userProperties"] = std::move(ups);
-      }
-      if (item.recurrence) {
-        const Schema& ps = PatternSchema();
-        Json r = Json::object();
-        for (const auto& [slot, value] : item.recurrence->slots) {
-          const PropDef& def = ps.props[static_cast<std::size_t>(slot)];
-          if (value.kind == ValueKind::kEmpty && !value.raw) continue;
-          r[def.name] = ValueToJson(value, def.type);
-        }
-        for (const auto& [name, value] : item.recurrence->extras) {
-          r[name] = ValueToJson(value, ValueKind::kEmpty);
-        }
-        ij["recurrence"] = std::move(r);
-      }
-      for (auto& [k, v] : item.other.items()) ij[k] = v;
-      items.push_back(std::move(ij));
+      next();
+      AppendItem(out, *folder.items[i], folder.kind);
     }
     flushBroken(static_cast<std::size_t>(-1));
-    one["items"] = std::move(items);
-    fj[f.key] = std::move(one);
+    out += firstItem ? "]}" : "\n  ]}";
   }
-  for (auto& [k, v] : otherFolders.items()) fj[k] = v;
-  doc["folders"] = std::move(fj);
-  for (auto& [k, v] : other.items()) doc[k] = v;
-  return doc;
+  for (auto& [k, v] : otherFolders.items()) {
+    out += ",\n  ";
+    AppendString(out, k);
+    out += ": " + v.dump();
+  }
+  out += "\n }";
+  for (auto& [k, v] : other.items()) {
+    out += ",\n ";
+    AppendString(out, k);
+    out += ": " + v.dump();
+  }
+  out += "\n}\n";
+  return out;
 }
 
 bool Store::Save(std::string& error) const {
   std::string text;
   try {
-    text = ToJson().dump(1);
+    text = Serialize();
   } catch (const Json::exception& e) {
-    // Texts that are no UTF-8 cannot be written as JSON.
     error = std::string("The Outlook store cannot be written: ") + e.what();
     return false;
   }
-  text += '\n';
   if (!WriteFileAtomically(path, text, 0600, &error)) {
     error = "The Outlook store " + path + " cannot be written: " + error;
     return false;

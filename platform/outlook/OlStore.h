@@ -182,7 +182,7 @@ struct Store {
   bool Load(const std::string& file);
   // Parses a document (for tests); `where` names it in messages.
   bool Parse(std::string_view text, const std::string& where);
-  Json ToJson() const;
+  std::string Serialize() const;
   // Writes the whole store atomically; false with the reason.
   bool Save(std::string& error) const;
 

@@ -76,11 +76,14 @@ struct TestControls {
 
 // What the last start of the server found.
 struct StoreReport {
-  bool started = false;               // false: the server did not start, `error` says why
-  std::string path;                   // the store file read
-  std::string error;                  // why it did not start, or why the last Save failed
-  std::vector<std::string> problems;  // parts skipped ("folders.contacts.items[3]: ...")
-  std::size_t items = 0;              // items served, all folders
+  bool started = false;  // false: the server did not start, `error` says why
+  std::string path;      // the store file read
+  std::string error;     // why it did not start, or why the last Save failed
+  // Parts skipped, each starting with where it is ("folders.contacts.items[3]: ..."); the
+  // first 1,000 are listed, `problemCount` counts them all.
+  std::vector<std::string> problems;
+  std::size_t problemCount = 0;
+  std::size_t items = 0;  // items served, all folders
 };
 
 // The store file: the one set here, else key File of section [Store] in "OutlookStandIn.ini"

@@ -288,7 +288,7 @@ TEST_F(StandIn, SaveWritesTheStoreBackAsItWasRead) {
                         "NoEndDate": true}}]},
       "tasks": {"name": "Tasks", "entryId": "F3", "items": []},
       "notes": {"name": "Notes", "entryId": "F4", "items": [
-        {"properties": {"EntryID": "N1", "Body": "x", "Color": 2}}]},
+        {"properties": {"EntryID": "N1", "Body": "a\n\"b\"\t\\ \u0001\u001f\b\f\u007f", "Color": 2}}]},
       "inbox": {"items": [1, 2, 3]}
     },
     "test": {"unknownNames": ["Nothing"]}
@@ -334,6 +334,7 @@ TEST_F(StandIn, BrokenStoresNeverCrashAndLoseNothing) {
       {"bad hr", R"({"test": {"failCalls": [{"name": "X", "hr": "zero"}]}})", false, 0, 0},
       {"bad serveAs", R"({"test": {"serveAs": {"X": "float"}}})", false, 0, 0},
       {"deep nesting", nullptr, false, 0, 0},
+      {"a folder", ".", false, 0, 0},
       {"bad items",
        R"({"folders": {"contacts": {"items": [
           5, {"properties": []}, {"userProperties": {}}, {"recurrence": 3}, {"kind": 7},
@@ -347,20 +348,28 @@ TEST_F(StandIn, BrokenStoresNeverCrashAndLoseNothing) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string document = c.document ? c.document : deep;
-    WriteFile(store_, document);
+    if (document == ".") {
+      ol::SetStoreFile(dir_.path());  // a folder, not a file
+    } else {
+      ol::SetStoreFile(store_);
+      WriteFile(store_, document);
+    }
     {
       Session s;
       const ol::StoreReport report = ol::LastStoreReport();
       if (!c.starts) {
         EXPECT_EQ(s.hr, CO_E_SERVER_EXEC_FAILURE);
         EXPECT_FALSE(report.started);
-        EXPECT_NE(report.error.find(store_), std::string::npos) << report.error;
+        EXPECT_NE(report.error.find(ol::StoreFile()), std::string::npos) << report.error;
         continue;
       }
       ASSERT_EQ(s.hr, S_OK) << report.error;
       EXPECT_TRUE(report.started);
       EXPECT_EQ(report.items, c.items);
       EXPECT_EQ(report.problems.size(), c.problems);
+      EXPECT_EQ(report.problemCount, c.problems);
+      for (const auto& p : report.problems)
+        EXPECT_EQ(p.rfind("folders.contacts.items[", 0), 0u) << p;
       auto items = s.Items(ol::olFolderContacts);
       auto added = CallObj(*items, u"Add", {});
       ASSERT_TRUE(added);

@@ -223,8 +223,49 @@ void BM_StartServer(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * count);
 }
 
+// One item's Save writes the whole store: its cost grows with the store.
+void BM_SaveOneItem(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  const std::string path = WriteStore(count);
+  platform::outlook::SetStoreFile(path);
+  CLSID clsid{};
+  IUnknown* unknown = nullptr;
+  IDispatch* dispatch = nullptr;
+  if (CLSIDFromProgID(platform::outlook::kProgId, &clsid) != S_OK ||
+      CoCreateInstance(clsid, nullptr, CLSCTX_SERVER, IID_IUnknown,
+                       reinterpret_cast<void**>(&unknown)) != S_OK) {
+    state.SkipWithError(platform::outlook::LastStoreReport().error.c_str());
+    return;
+  }
+  unknown->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
+  unknown->Release();
+  auto app = Adopt(dispatch);
+  VARIANT arg;
+  VariantInit(&arg);
+  arg.vt = VT_BSTR;
+  arg.bstrVal = SysAllocString(u"MAPI");
+  auto ns = Call(*app, u"GetNameSpace", &arg, 1);
+  VariantClear(&arg);
+  arg.vt = VT_I4;
+  arg.lVal = platform::outlook::olFolderContacts;
+  auto folder = Call(*ns, u"GetDefaultFolder", &arg, 1);
+  IDispatch* itemsObject = nullptr;
+  folder->GetObject(u"Items", &itemsObject);
+  auto items = Adopt(itemsObject);
+  for (auto _ : state) {
+    auto item = Call(*items, u"Add", nullptr, 0);
+    item->PutText(u"FirstName", "New");
+    if (item->CallMethod(u"Save", nullptr, 0, nullptr) != S_OK) {
+      state.SkipWithError(platform::outlook::LastStoreReport().error.c_str());
+      break;
+    }
+  }
+  std::remove(path.c_str());
+}
+
 }  // namespace
 
+BENCHMARK(BM_SaveOneItem)->Arg(1000)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_StartServer)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ReadContacts)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK_MAIN();
