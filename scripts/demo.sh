@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 preset=${1:-release}
 bin=build/$preset/bin
-targets=(quillmove-cli pm_demo_install GAddrUtil GDateUtil GTaskUtil GNoteUtil)
+targets=(quillmove-cli pm_demo_install ol_demo_store GAddrUtil GDateUtil GTaskUtil GNoteUtil)
 for t in "${targets[@]}"; do
   if [[ ! -x $bin/$t ]]; then
     cmake --preset "$preset" >/dev/null
@@ -23,6 +23,11 @@ user=1
 echo "== Sample Palm Desktop installation"
 "$bin/pm_demo_install" "$palm"
 . scripts/demo-env.sh
+# An Outlook store beside it, where the stand-in Outlook looks, and the OUTLOOK.EXE that gives
+# Outlook's version: SourceApp=3 in the settings migrates it instead.
+"$bin/ol_demo_store" "$data/outlook-store.json" --program "$work/Office"
+printf '[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\OUTLOOK.EXE]\n"Path"="%s/"\n' \
+  "$work/Office" >>"$XDG_CONFIG_HOME/quillmove/registry.reg"
 
 echo "== Migrating Palm Desktop user $user into the local account $email"
 "$bin/quillmove-cli" migrate

@@ -15,6 +15,7 @@
 #include "lotus/CxLNNoteUtil.h"
 #include "lotus/CxLNTaskUtil.h"
 #include "misc/CxDebugUtil.h"
+#include "outlook/OlConnectors.h"
 #include "palm/PmCodePage.h"
 #include "platform/DataFolderLock.h"
 #include "src/AppSettings.h"
@@ -200,7 +201,21 @@ std::unique_ptr<CxConnector> MakeConnector(int app, int type) {
         return nullptr;
     }
   }
-  // Outlook, ACT! and the CRM codes have no connector in this program yet.
+  if (app == kAppOutlook) {
+    switch (type) {
+      case kTypeContacts:
+        return std::make_unique<OutlookContactsConnector>("Outlook Contacts");
+      case kTypeCalendar:
+        return std::make_unique<OutlookCalendarConnector>("Outlook Calendar");
+      case kTypeTasks:
+        return std::make_unique<OutlookTasksConnector>("Outlook Tasks");
+      case kTypeNotes:
+        return std::make_unique<OutlookNotesConnector>("Outlook Notes");
+      default:
+        return nullptr;
+    }
+  }
+  // ACT! and the CRM codes have no connector in this program yet.
   return nullptr;
 }
 
@@ -496,6 +511,22 @@ bool AppEngine::SubmitChanges(int targetApp) {
   const AppTexts* t = TextsOf(targetApp);
   // Palm Desktop takes nothing; an unknown code neither.
   if (!t || targetApp == kAppPalmDesktop) return false;
+  if (targetApp == kAppOutlook) {
+    auto lock = HoldFolder(dataFolder_, host_);
+    if (!lock) return false;
+    try {
+      return SubmitToOutlook();
+    } catch (const std::exception& e) {
+      host_.CloseWaitWindow();
+      ReportError(std::string("Submitting failed: ") + e.what());
+      host_.ShowErrorReport(e.what());
+    } catch (...) {
+      host_.CloseWaitWindow();
+      ReportError("Submitting failed with an unknown error.");
+      host_.ShowErrorReport("unknown error");
+    }
+    return false;
+  }
   if (targetApp != kAppGoogle) {
     // Fails before the migration log is opened, so the last one is kept.
     std::string text =
@@ -600,6 +631,49 @@ bool AppEngine::SubmitToGoogle() {
   return true;
 }
 
+namespace {
+
+void LogEntry(CxMILog& log, const CommonTask* t) {
+  log.LogTask(t ? t->Subject.c_str() : "");
+}
+void LogEntry(CxMILog& log, const CommonNote* n) {
+  log.LogNote(n);
+}
+
+// Outlook takes each record as it is staged; there is no submit step to fail.
+template <class Manager>
+void StageEach(CxTarget<Manager>* target, CxList<typename Manager::Record>& selection,
+               CxMILog& log) {
+  for (std::uint32_t i = 0; i < selection.Count(); ++i) {
+    const auto* record = selection.Peek(i);
+    LogEntry(log, record);
+    if (record && target) target->Stage(*record);
+  }
+}
+
+}  // namespace
+
+bool AppEngine::SubmitToOutlook() {
+  CxMILog log(MigrationLogPath());
+  log.Open();
+  log.WriteLine("Start migrating information to Outlook ...");
+  host_.OpenWaitWindow("Migrating information to Outlook ...");
+  Pause();
+  auto slot = [](int type) { return ConnectorTable::SlotOf(kAppOutlook, type); };
+  if (settings_.SyncAddr)
+    StageEach(table_->Target<CommAddrMgr>(slot(kTypeContacts)), SelectedContacts(), log);
+  if (settings_.SyncDate)
+    StageEach(table_->Target<CommDateMgr>(slot(kTypeCalendar)), SelectedEvents(), log);
+  if (settings_.SyncTask)
+    StageEach(table_->Target<CommTaskMgr>(slot(kTypeTasks)), SelectedTasks(), log);
+  if (settings_.SyncNote)
+    StageEach(table_->Target<CommNoteMgr>(slot(kTypeNotes)), SelectedNotes(), log);
+  host_.CloseWaitWindow();
+  log.WriteLine("Migrating information to Outlook completed successfully.");
+  log.Close();
+  return true;
+}
+
 bool AppEngine::ApplyCustomFieldMap(int app) {
   const AppSettings& s = settings_;
   const int slot = ConnectorTable::SlotOf(app, kTypeContacts);
@@ -630,6 +704,13 @@ bool AppEngine::ApplyCustomFieldMap(int app) {
     auto map = codes(s.LNCustom, s.LNCustomID);
     for (std::size_t i = 0; i < map.size(); ++i)
       CxLNAddrUtil::SetCustomField(static_cast<int>(i), static_cast<std::uint32_t>(map[i]));
+    return true;
+  }
+  if (app == kAppOutlook) {
+    if (!table_->At(slot)) table_->Put(slot, MakeConnector(app, kTypeContacts));
+    // One map for every Outlook contacts connector of the process.
+    auto map = codes(s.OLCustom, s.OLCustomID);
+    for (std::size_t i = 0; i < map.size(); ++i) SetOlCustomField(static_cast<int>(i), map[i]);
     return true;
   }
   QM_LOG_ERROR("No contacts connector for application %d: its custom field map waits.", app);

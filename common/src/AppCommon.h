@@ -80,6 +80,7 @@ class AppEngine {
   bool LoadApplication(int app, int counterpart);
   bool GuardedLoad(int sourceApp, int targetApp, bool withTarget);
   bool SubmitToGoogle();
+  bool SubmitToOutlook();
   template <class Manager>
   bool SubmitType(int type, CxList<typename Manager::Record>& selection, CxMILog& log);
   void Configure(int app, int type, CxConnector& connector);

@@ -293,12 +293,12 @@ TEST_F(EngineTest, BusyDataFolderIsTold) {
 // Sources without a connector in this program fail with their own message and touch nothing.
 TEST_F(EngineTest, SourceWithoutConnectorFailsWithItsOwnMessage) {
   auto e = Engine();
-  EXPECT_FALSE(e->LoadBothSides(kAppOutlook, kAppGoogle));
+  EXPECT_FALSE(e->LoadBothSides(kAppSugarCRM, kAppGoogle));
   ASSERT_EQ(host_.messages.size(), 1u);
   EXPECT_EQ(host_.messages[0],
-            "Error: Failed to load Outlook Contacts information.\n"
-            "This version of Quillmove cannot work with Outlook yet.");
-  EXPECT_EQ(e->Table().At(ConnectorTable::SlotOf(kAppOutlook, kTypeContacts)), nullptr);
+            "Error: Loading SugarCRM Contacts Error: "
+            "This version of Quillmove cannot work with SugarCRM yet.");
+  EXPECT_EQ(e->Table().At(ConnectorTable::SlotOf(kAppSugarCRM, kTypeContacts)), nullptr);
   EXPECT_FALSE(e->SubmitChanges(kAppACT));
   EXPECT_FALSE(fs::exists(folder_ + "MILog.txt"));
 }

@@ -160,6 +160,7 @@ enum class LoadBy {
   kAccount,     // --email/--password, or a helper's --data-file
   kFileOrUser,  // --file or --user, [--native] [--code-page]
   kDatabase,    // --database of a Notes installation, or a helper's --data-file; [--native]
+  kStore,       // [--store FILE] [--native] [--time]
 };
 
 struct DumpSourceRow {
@@ -183,6 +184,10 @@ constexpr DumpSourceRow kDumpSources[] = {
     {"notes", "calendar", LoadBy::kDatabase, DumpNotesCalendar},
     {"notes", "tasks", LoadBy::kDatabase, DumpNotesTasks},
     {"notes", "notes", LoadBy::kDatabase, DumpNotesNotes},
+    {"outlook", "contacts", LoadBy::kStore, DumpOutlookContacts},
+    {"outlook", "calendar", LoadBy::kStore, DumpOutlookCalendar},
+    {"outlook", "tasks", LoadBy::kStore, DumpOutlookTasks},
+    {"outlook", "notes", LoadBy::kStore, DumpOutlookNotes},
 };
 
 }  // namespace
@@ -202,6 +207,7 @@ int DumpCommand(const std::vector<std::string>& args) {
   DumpArgs a;
   const int parsed = first->loadBy == LoadBy::kAccount    ? ParseAccountArgs(args, a)
                      : first->loadBy == LoadBy::kDatabase ? ParseNotesDumpArgs(args, a)
+                     : first->loadBy == LoadBy::kStore    ? ParseOutlookDumpArgs(args, a)
                                                           : ParsePalmDumpArgs(args, a);
   if (parsed != kOk) return parsed;
   for (const DumpSourceRow& row : kDumpSources)

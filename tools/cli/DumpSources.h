@@ -43,3 +43,9 @@ int DumpNotesContacts(const DumpArgs& a);
 int DumpNotesCalendar(const DumpArgs& a);
 int DumpNotesTasks(const DumpArgs& a);
 int DumpNotesNotes(const DumpArgs& a);
+// `dump outlook TYPE [--store FILE] [--native] [--time]`.
+int ParseOutlookDumpArgs(const std::vector<std::string>& args, DumpArgs& a);
+int DumpOutlookContacts(const DumpArgs& a);
+int DumpOutlookCalendar(const DumpArgs& a);
+int DumpOutlookTasks(const DumpArgs& a);
+int DumpOutlookNotes(const DumpArgs& a);
