@@ -189,8 +189,8 @@ class PmSource : protected PmSourceLoaders<Layout1, Layout2, Ex2Record> {
       return;
     }
     streamed_ = true;
-    this->layout1_.SetRecordSink([this](const auto* rec) { Stream(kPmLayout1, rec); });
-    this->layout2_.SetRecordSink([this](const auto* rec) { Stream(kPmLayout2, rec); });
+    this->layout1_.SetRecordSink([this](const auto* rec) { this->Stream(kPmLayout1, rec); });
+    this->layout2_.SetRecordSink([this](const auto* rec) { this->Stream(kPmLayout2, rec); });
   }
 
   // One record as the loader reads it; null when the loader starts (over).

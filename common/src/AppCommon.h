@@ -16,7 +16,7 @@
 #include "misc/CxList.h"
 #include "src/AppCodes.h"
 
-class AppSettings;
+struct AppSettings;
 class EngineHost;
 class ConnectorTable;
 class CxConnector;
