@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "HelperParams.h"
@@ -55,6 +56,9 @@ class HelperSession {
   bool Begin(int argc, char** argv, const HelperKeys& keys = kGoogleHelperKeys,
              const char* switchFile = kSwitchFile);
   void End();
+  // The data ini file is the data file's stem followed by this and ".ini" ("Data" unless set;
+  // a family whose connectors name it otherwise sets it before Begin).
+  void SetDataIniSuffix(std::string suffix) { dataIniSuffix_ = std::move(suffix); }
 
   const HelperParams& Params() const { return params_; }
   int Operation() const { return operation_; }
@@ -86,6 +90,7 @@ class HelperSession {
   HelperTestSwitches switches_;
   std::string folder_;
   std::string dataIniPath_;
+  std::string dataIniSuffix_ = "Data";
   int operation_ = 0;
   std::vector<std::string> errors_;
   std::vector<std::string> warnings_;

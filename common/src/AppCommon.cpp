@@ -9,6 +9,10 @@
 #include <string_view>
 #include <thread>
 
+#include "ACT/CxACTAddrUtil.h"
+#include "ACT/CxACTDateUtil.h"
+#include "ACT/CxACTNoteUtil.h"
+#include "ACT/CxACTTaskUtil.h"
 #include "google/GoogleContact.h"
 #include "misc/CxDebugUtil.h"
 #include "palm/PmCodePage.h"
@@ -182,7 +186,21 @@ std::unique_ptr<CxConnector> MakeConnector(int app, int type) {
     if (type == kTypeContacts) return std::make_unique<GoogleContactsConnector>();
     if (type == kTypeCalendar) return std::make_unique<GoogleCalendarConnector>();
   }
-  // Outlook, ACT!, Lotus Notes and the CRM codes have no connector in this program yet.
+  if (app == kAppACT) {
+    switch (type) {
+      case kTypeContacts:
+        return std::make_unique<CxACTAddrUtil>();
+      case kTypeCalendar:
+        return std::make_unique<CxACTDateUtil>();
+      case kTypeTasks:
+        return std::make_unique<CxACTTaskUtil>();
+      case kTypeNotes:
+        return std::make_unique<CxACTNoteUtil>();
+      default:
+        return nullptr;
+    }
+  }
+  // Outlook, Lotus Notes and the CRM codes have no connector in this program yet.
   return nullptr;
 }
 
@@ -377,6 +395,21 @@ void AppEngine::Configure(int app, int type, CxConnector& connector) {
     o.helperFolder = helperFolder_;
     if (auto* c = dynamic_cast<GoogleContactsConnector*>(&connector)) c->Configure(o);
     if (auto* c = dynamic_cast<GoogleCalendarConnector*>(&connector)) c->Configure(o);
+  } else if (app == kAppACT) {
+    if (auto* c = dynamic_cast<CxACTBaseUtil*>(&connector)) {
+      c->SetFolder(dataFolder_);
+      c->SetLogFolder(dataFolder_);
+      c->SetDatabase(s.ACTPadName.view());
+      c->SetUser(s.ACTUserName.view());
+      c->SetPassword(s.ACTPassword.view());
+      c->SetDebugLevel(s.LogLevel);
+      c->SetDebugEnabled(s.EnableDebug);
+      if (!helperFolder_.empty()) c->Runner().SetHelperFolder(helperFolder_);
+    }
+    if (auto* c = dynamic_cast<CxACTTaskUtil*>(&connector)) {
+      c->SetIncludeOpportunities(s.Opp);
+      c->SetIncludeOpportunityNotes(s.OppNotes);
+    }
   }
 }
 
@@ -584,6 +617,14 @@ bool AppEngine::ApplyCustomFieldMap(int app) {
     auto map = codes(s.GGCustom, s.GGCustomID);
     for (std::size_t i = 0; i < map.size(); ++i)
       SetCustomField(static_cast<int>(i), static_cast<std::uint32_t>(map[i]));
+    return true;
+  }
+  if (app == kAppACT) {
+    if (!table_->At(slot)) table_->Put(slot, MakeConnector(app, kTypeContacts));
+    // The ACT! conversion keeps one table for the process.
+    auto map = codes(s.ACTCustom, s.ACTCustomID);
+    for (std::size_t i = 0; i < map.size(); ++i)
+      CxACTAddrUtil::SetCustomField(static_cast<int>(i), static_cast<std::uint32_t>(map[i]));
     return true;
   }
   QM_LOG_ERROR("No contacts connector for application %d: its custom field map waits.", app);
