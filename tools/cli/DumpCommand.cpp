@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/DumpACT.h"
 #include "cli/DumpSources.h"
 #include "cli/JsonLines.h"
 #include "google/CxGAddrUtil.h"
@@ -159,6 +160,7 @@ int ParseAccountArgs(const std::vector<std::string>& args, DumpArgs& a) {
 enum class LoadBy {
   kAccount,     // --email/--password, or a helper's --data-file
   kFileOrUser,  // --file or --user, [--native] [--code-page]
+  kDatabase,    // --database and its login, or a helper's --data-file; [--native]
 };
 
 struct DumpSourceRow {
@@ -178,6 +180,10 @@ constexpr DumpSourceRow kDumpSources[] = {
     {"palm", "calendar", LoadBy::kFileOrUser, DumpPalmCalendar},
     {"palm", "tasks", LoadBy::kFileOrUser, DumpPalmTasks},
     {"palm", "notes", LoadBy::kFileOrUser, DumpPalmNotes},
+    {"act", "contacts", LoadBy::kDatabase, DumpACTContacts},
+    {"act", "calendar", LoadBy::kDatabase, DumpACTCalendar},
+    {"act", "tasks", LoadBy::kDatabase, DumpACTTasks},
+    {"act", "notes", LoadBy::kDatabase, DumpACTNotes},
 };
 
 }  // namespace
@@ -195,8 +201,9 @@ int DumpCommand(const std::vector<std::string>& args) {
     return kBadInput;
   }
   DumpArgs a;
-  const int parsed =
-      first->loadBy == LoadBy::kAccount ? ParseAccountArgs(args, a) : ParsePalmDumpArgs(args, a);
+  const int parsed = first->loadBy == LoadBy::kAccount    ? ParseAccountArgs(args, a)
+                     : first->loadBy == LoadBy::kDatabase ? ParseDatabaseDumpArgs(args, a)
+                                                          : ParsePalmDumpArgs(args, a);
   if (parsed != kOk) return parsed;
   for (const DumpSourceRow& row : kDumpSources)
     if (row.application == args[0] && row.type == a.type) return row.dump(a);
