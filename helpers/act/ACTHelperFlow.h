@@ -94,16 +94,15 @@ int RunACTHelper(int argc, char** argv) {
       s.Progress("Loading", Kind::kNoun, i + 1, entries.size());
     }
     std::string why;
-    if (!stopped &&
-        !ReplaceFile(
-            s.DataFilePath(),
-            [&](CxFile& f) {
-              f.WriteInt32(static_cast<std::int32_t>(records.size()));
-              for (const Record& r : records)
-                if (!Kind::Write(f, r)) return false;
-              return true;
-            },
-            &why))
+    if (!stopped && !ReplaceFile(
+                        s.DataFilePath(),
+                        [&](CxFile& f) {
+                          f.WriteInt32(static_cast<std::int32_t>(records.size()));
+                          for (const Record& r : records)
+                            if (!Kind::Write(f, r)) return false;
+                          return true;
+                        },
+                        &why))
       s.Error("The data file could not be written: " + s.DataFilePath() + ": " + why);
   } else if (s.Operation() == kHelperSubmit) {
     std::vector<Record> records;

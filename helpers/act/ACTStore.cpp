@@ -105,11 +105,13 @@ bool ParseACTDate(std::string_view text, OleDate& date) {
   unsigned y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
   char tail = 0;
   const std::string t(text);
-  int n = text.size() == 10
-              ? std::sscanf(t.c_str(), "%4u-%2u-%2u%c", &y, &mo, &d, &tail)
-              : std::sscanf(t.c_str(), "%4u-%2u-%2u %2u:%2u:%2u%c", &y, &mo, &d, &h, &mi, &s, &tail);
+  int n = text.size() == 10 ? std::sscanf(t.c_str(), "%4u-%2u-%2u%c", &y, &mo, &d, &tail)
+                            : std::sscanf(t.c_str(), "%4u-%2u-%2u %2u:%2u:%2u%c", &y, &mo, &d, &h,
+                                          &mi, &s, &tail);
   if (n != (text.size() == 10 ? 3 : 6)) return false;
-  if (mo < 1 || mo > 12 || d < 1 || static_cast<int>(d) > CxDateTime::DaysInMonth(static_cast<int>(y), static_cast<int>(mo)) || h > 23 || mi > 59 || s > 59)
+  if (mo < 1 || mo > 12 || d < 1 ||
+      static_cast<int>(d) > CxDateTime::DaysInMonth(static_cast<int>(y), static_cast<int>(mo)) ||
+      h > 23 || mi > 59 || s > 59)
     return false;
   SYSTEMTIME st;
   st.wYear = static_cast<std::uint16_t>(y);
@@ -151,8 +153,8 @@ bool ACTStore::Open(const std::string& path, std::string& error) {
   for (const char* list : {"users", "contacts", "activities", "todos", "opportunities", "notes"}) {
     auto it = doc_.find(list);
     if (it != doc_.end() && !it->is_array()) {
-      error = "The ACT! database " + path + " is not a valid document: \"" + list +
-              "\" is not a list.";
+      error =
+          "The ACT! database " + path + " is not a valid document: \"" + list + "\" is not a list.";
       return false;
     }
   }
@@ -169,7 +171,8 @@ bool ACTStore::CheckUser(std::string_view user, std::string_view password,
       auto pass = u.find("password");
       if (name == u.end() || !name->is_string()) continue;
       if (!platform::EqualsNoCase(name->get_ref<const std::string&>(), user)) continue;
-      const std::string stored = pass != u.end() && pass->is_string() ? pass->get<std::string>() : "";
+      const std::string stored =
+          pass != u.end() && pass->is_string() ? pass->get<std::string>() : "";
       if (stored == password) return true;
       break;
     }

@@ -60,7 +60,8 @@ TEST(ACTConvert, StreetLinesJoinAndSplit) {
   };
   for (const SplitCase& c : cases) {
     auto lines = SplitACTStreet(c.street);
-    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(lines[i], c.lines[i]) << c.street << " line " << i;
+    for (std::size_t i = 0; i < 3; ++i)
+      EXPECT_EQ(lines[i], c.lines[i]) << c.street << " line " << i;
   }
 }
 
@@ -69,8 +70,8 @@ TEST(ACTConvert, PrioritiesBothWays) {
     std::int32_t act, common;
     const char* word;
   };
-  const Row load[] = {{0, 1, "High"}, {1, 0, "Normal"}, {2, 2, "Low"}, {3, 0, "Normal"},
-                      {-1, 0, "Normal"}};
+  const Row load[] = {
+      {0, 1, "High"}, {1, 0, "Normal"}, {2, 2, "Low"}, {3, 0, "Normal"}, {-1, 0, "Normal"}};
   for (const Row& r : load) {
     EXPECT_EQ(ACTPriorityToCommon(r.act), r.common) << r.act;
     EXPECT_STREQ(ACTImportanceWord(r.act), r.word) << r.act;
@@ -86,9 +87,9 @@ TEST(ACTConvert, RecurrenceTableBothWays) {
     std::int32_t value, form, instance, month, kind;
   };
   const Row rows[] = {
-      {kRecurNone, 0, 0, 0, 0, 0},      {kRecurDaily, 1, 3, 0, 0, 1},
-      {kRecurWeekly, 42, 2, 0, 0, 2},   {kRecurMonthlyNth, 42, 2, 3, 0, 3},
-      {kRecurMonthly, 17, 1, 0, 0, 3},  {kRecurYearlyNth, 42, 3, 3, 5, 4},
+      {kRecurNone, 0, 0, 0, 0, 0},     {kRecurDaily, 1, 3, 0, 0, 1},
+      {kRecurWeekly, 42, 2, 0, 0, 2},  {kRecurMonthlyNth, 42, 2, 3, 0, 3},
+      {kRecurMonthly, 17, 1, 0, 0, 3}, {kRecurYearlyNth, 42, 3, 3, 5, 4},
       {kRecurYearly, 17, 1, 0, 5, 4},
   };
   for (const Row& row : rows) {
@@ -114,10 +115,11 @@ TEST(ACTConvert, RecurrenceTableBothWays) {
     ACTToCommon(a, back);
     EXPECT_EQ(back.Recurrence.RecurType, row.type);
     EXPECT_EQ(back.Recurrence.Interval, a.Interval);
-    const bool byDay = row.type == kRecurWeekly || row.type == kRecurMonthlyNth ||
-                       row.type == kRecurYearlyNth;
+    const bool byDay =
+        row.type == kRecurWeekly || row.type == kRecurMonthlyNth || row.type == kRecurYearlyNth;
     EXPECT_EQ(back.Recurrence.DayOfWeekMask, byDay ? 42 : 0);
-    EXPECT_EQ(back.Recurrence.DayOfMonth, row.type == kRecurMonthly || row.type == kRecurYearly ? 17 : 0);
+    EXPECT_EQ(back.Recurrence.DayOfMonth,
+              row.type == kRecurMonthly || row.type == kRecurYearly ? 17 : 0);
   }
 }
 
@@ -213,9 +215,9 @@ TEST(ACTConvert, TextsAreCutOnWholeCharactersBothWays) {
 }
 
 TEST(ACTConvert, CustomMapTakesTextFieldsOnly) {
-  ASSERT_TRUE(SetACTCustomField(0, 86));             // Secondary E-mail, text
-  ASSERT_TRUE(SetACTCustomField(1, kACTBirthday));   // a date fills nothing
-  ASSERT_TRUE(SetACTCustomField(2, 999));            // unknown fills nothing
+  ASSERT_TRUE(SetACTCustomField(0, 86));            // Secondary E-mail, text
+  ASSERT_TRUE(SetACTCustomField(1, kACTBirthday));  // a date fills nothing
+  ASSERT_TRUE(SetACTCustomField(2, 999));           // unknown fills nothing
   EXPECT_FALSE(SetACTCustomField(10, 86));
   EXPECT_FALSE(SetACTCustomField(-1, 86));
   ACTContactRecord a = LoadedContact();

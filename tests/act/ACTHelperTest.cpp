@@ -44,7 +44,9 @@ class ACTHelperTest : public ::testing::Test {
   std::string Database() const { return dir_.file("demo.pad"); }
   std::string Work() const { return dir_.folder(); }
   json Document() const { return json::parse(ReadFile(Database())); }
-  void Switches(const std::string& lines) { WriteFile(dir_.file("ACTHelperTest.ini"), "[Test]\n" + lines); }
+  void Switches(const std::string& lines) {
+    WriteFile(dir_.file("ACTHelperTest.ini"), "[Test]\n" + lines);
+  }
 
   template <class Util>
   void Configure(Util& u, const std::string& password = "pw") {

@@ -120,7 +120,8 @@ int DumpACTWith(const DumpArgs& a, const char* title) {
       Print(util, a.native);
       return kOk;
     }
-    std::fprintf(stderr, "quillmove-cli dump: %s is not a readable %s data file: %s (details in %s)\n",
+    std::fprintf(stderr,
+                 "quillmove-cli dump: %s is not a readable %s data file: %s (details in %s)\n",
                  dataFile->c_str(), title, util.Report().reason.c_str(),
                  CxDebugUtil::Instance().FilePath().c_str());
     if (util.NativeCount() == 0) return kBadInput;
