@@ -8,6 +8,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "app/ACTReviewRows.h"
 #include "app/DetailForms.h"
 #include "app/QtEngineHost.h"
 
@@ -35,6 +36,11 @@ const ReviewModel::Kind& KindOf(int type) {
   }
 }
 
+// The ACT! page reads its rows from the ACT! records themselves.
+const ReviewModel::Kind& KindFor(int app, int type) {
+  return app == kAppACT ? ACTReviewKind(type) : KindOf(type);
+}
+
 }  // namespace
 
 TfmData::TfmData(WizardContext& ctx, const QString& name, int app, QWidget* parent)
@@ -47,7 +53,7 @@ TfmData::TfmData(WizardContext& ctx, const QString& name, int app, QWidget* pare
     auto* tab = new QWidget(pData);
     tab->setObjectName(QString::fromLatin1(kTabNames[t]));
     auto* tabLayout = new QVBoxLayout(tab);
-    auto* model = new ReviewModel(KindOf(static_cast<int>(t)), this);
+    auto* model = new ReviewModel(KindFor(app, static_cast<int>(t)), this);
     auto* list = new QTreeView(tab);
     list->setObjectName(QString::fromLatin1(kListNames[t]));
     list->setModel(model);
