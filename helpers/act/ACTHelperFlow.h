@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -50,14 +51,13 @@ inline void DropMadeUpId(nlohmann::json& obj, const char* idKey) {
     obj.erase(it);
 }
 
-// A fresh id for a record added to `list`: the prefix and the first number no record uses.
-inline std::string NewACTId(const std::vector<ACTEntry>& entries, const std::string& prefix) {
-  std::map<std::string, bool> used;
-  for (const ACTEntry& e : entries) used[e.id] = true;
-  for (std::size_t n = entries.size() + 1;; ++n) {
+// A fresh id: the prefix and the first number from `next` on that no record uses.
+inline std::string NewACTId(std::set<std::string>& used, const std::string& prefix,
+                            std::size_t& next) {
+  for (;; ++next) {
     char b[32];
-    std::snprintf(b, sizeof b, "%s%06zu", prefix.c_str(), n);
-    if (!used.count(b)) return b;
+    std::snprintf(b, sizeof b, "%s%06zu", prefix.c_str(), next);
+    if (used.insert(b).second) return b;
   }
 }
 
@@ -124,6 +124,14 @@ int RunACTHelper(int argc, char** argv) {
     std::size_t changed = 0, done = 0;
     for (const Record& r : records) changed += r.ChangeMark == kACTChanged ? 1 : 0;
     std::vector<ACTEntry> entries = ok ? Kind::Entries(store, s) : std::vector<ACTEntry>();
+    std::map<std::string, ACTEntry*> byId;
+    std::set<std::string> used;
+    for (ACTEntry& e : entries) {
+      byId.emplace(e.id, &e);
+      used.insert(e.id);
+    }
+    // Updates first: appending to a list moves its objects, which the entries point at.
+    std::vector<Record*> added;
     for (std::size_t i = 0; ok && i < records.size(); ++i) {
       Record& r = records[i];
       if (r.ChangeMark != kACTChanged) continue;
@@ -135,27 +143,27 @@ int RunACTHelper(int argc, char** argv) {
       s.Progress("Saving", Kind::kNoun, done, changed);
       const std::string where = "Record " + std::to_string(i + 1);
       if (r.Action == kHelperActionAdd) {
-        auto [list, prefix] = Kind::Add(store);
-        Kind::SetId(r, NewACTId(entries, prefix));
-        Kind::Stamp(r, true);
-        list.push_back(nlohmann::json::object());
-        ACTEntry added{&list.back(), Kind::IdOf(r), 0, nullptr};
-        Kind::ToEntry(r, added);
-        // The list may have moved: entries are looked up again before the next update.
-        entries = Kind::Entries(store, s);
+        added.push_back(&r);
       } else if (r.Action == kHelperActionUpdate) {
-        ACTEntry* found = nullptr;
-        for (ACTEntry& e : entries)
-          if (e.id == Kind::IdOf(r)) found = &e;
-        if (!found) {
+        auto it = byId.find(Kind::IdOf(r));
+        if (it == byId.end()) {
           s.Error(where + " (" + Kind::IdOf(r) + ") is no longer in the ACT! database.");
           continue;
         }
         Kind::Stamp(r, false);
-        Kind::ToEntry(r, *found);
+        Kind::ToEntry(r, *it->second);
       } else {
         s.Error(where + " has an unknown action " + std::to_string(r.Action) + ".");
       }
+    }
+    std::size_t next = entries.size() + 1;
+    for (Record* r : added) {
+      auto [list, prefix] = Kind::Add(store);
+      Kind::SetId(*r, NewACTId(used, prefix, next));
+      Kind::Stamp(*r, true);
+      list.push_back(nlohmann::json::object());
+      ACTEntry entry{&list.back(), Kind::IdOf(*r), 0, nullptr};
+      Kind::ToEntry(*r, entry);
     }
     if (ok && done > 0 && !store.Save(error)) s.Error(error);
   } else {

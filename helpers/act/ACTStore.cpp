@@ -164,7 +164,11 @@ bool ACTStore::Open(const std::string& path, std::string& error) {
 bool ACTStore::CheckUser(std::string_view user, std::string_view password,
                          std::string& error) const {
   auto users = doc_.find("users");
-  if (users != doc_.end()) {
+  if (users == doc_.end() || users->empty()) {
+    error = "The ACT! database " + path_ + " has no users.";
+    return false;
+  }
+  {
     for (const json& u : *users) {
       if (!u.is_object()) continue;
       auto name = u.find("name");
