@@ -62,6 +62,34 @@ class ACTHelperTest : public ::testing::Test {
   TempDir dir_;
 };
 
+// The to-do connector's parameter file: every key as text, in the order 1000-1009, 1012-1015.
+TEST_F(ACTHelperTest, ParameterKeysInTheirOrder) {
+  struct Params : CxACTTaskUtil {
+    void Write(const std::string& path) {
+      CxHelperParamParser p;
+      FillParams(p);
+      ASSERT_TRUE(p.Write(path));
+    }
+  } u;
+  Configure(u);
+  u.SetDebugLevel(2);
+  u.SetIncludeOpportunities(true);
+  u.Write(Work() + "params.dat");
+  auto text = [](std::int32_t key, const std::string& value) {
+    std::string b;
+    for (std::int32_t v : {key, std::int32_t{8}, static_cast<std::int32_t>(value.size())})
+      for (int i = 0; i < 4; ++i) b += static_cast<char>((v >> (8 * i)) & 0xFF);
+    return b + value;
+  };
+  const std::string count("\x0E\0\0\0", 4);
+  EXPECT_EQ(ReadFile(Work() + "params.dat"),
+            count + text(1000, Database()) + text(1001, "chris") + text(1002, "pw") +
+                text(1003, "ACTTask.dat") + text(1004, Work()) + text(1005, "1") +
+                text(1006, "ACTTaskErr.dat") + text(1007, "ACTTaskStatus.dat") + text(1008, "1") +
+                text(1009, "0") + text(1012, Work()) + text(1013, "appdebug.log") +
+                text(1014, "2") + text(1015, "0"));
+}
+
 TEST_F(ACTHelperTest, LoadsEveryDataTypeFromTheDocument) {
   {
     CxACTAddrUtil u;
