@@ -183,11 +183,16 @@ constexpr std::size_t ACTFieldCountOf(std::uint32_t type) {
   for (const ACTContactField& f : kACTContactFields) n += f.type == type ? 1u : 0u;
   return n;
 }
+// The position of every id among the fields of its type, counted once.
+inline constexpr std::array<std::uint8_t, kACTContactFieldCount> kACTFieldSlots = [] {
+  std::array<std::uint8_t, kACTContactFieldCount> slots{};
+  std::array<std::uint8_t, 8> next{};
+  for (std::size_t i = 0; i < kACTContactFieldCount; ++i)
+    slots[i] = next[kACTContactFields[i].type]++;
+  return slots;
+}();
 constexpr std::size_t ACTFieldSlotOf(std::uint32_t id) {
-  std::size_t n = 0;
-  const std::uint32_t type = kACTContactFields[id - 1].type;
-  for (std::uint32_t i = 1; i < id; ++i) n += kACTContactFields[i - 1].type == type ? 1u : 0u;
-  return n;
+  return kACTFieldSlots[id - 1];
 }
 
 // An ACT! contact: the change mark, the action and the 89 fields of the table. Each value lives
