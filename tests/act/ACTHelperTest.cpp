@@ -11,6 +11,7 @@
 #include "ACT/CxACTNoteUtil.h"
 #include "ACT/CxACTTaskUtil.h"
 #include "TestUtil.h"
+#include "misc/CxDebugUtil.h"
 #include "misc/CxIniUtil.h"
 
 namespace {
@@ -39,7 +40,11 @@ const char* kDocument = R"({
 
 class ACTHelperTest : public ::testing::Test {
  protected:
-  void SetUp() override { WriteFile(Database(), kDocument); }
+  void SetUp() override {
+    WriteFile(Database(), kDocument);
+    // The connectors' log lines stay with the test, whatever folder it runs in.
+    CxDebugUtil::Instance().SetFolder(Work());
+  }
 
   std::string Database() const { return dir_.file("demo.pad"); }
   std::string Work() const { return dir_.folder(); }
