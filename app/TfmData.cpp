@@ -23,7 +23,9 @@ constexpr std::array<const char*, 4> kCountTexts = {
     "%1 Contact records in total", "%1 Calendar records in total", "%1 Task records in total",
     "%1 Note records in total"};
 
-const ReviewModel::Kind& KindOf(int type) {
+const ReviewModel::Kind& KindOf(int app, int type) {
+  // The ACT! page reads its rows from the ACT! records themselves.
+  if (app == kAppACT) return ACTReviewKind(type);
   switch (type) {
     case kTypeContacts:
       return ReviewModel::ContactKind();
@@ -34,11 +36,6 @@ const ReviewModel::Kind& KindOf(int type) {
     default:
       return ReviewModel::NoteKind();
   }
-}
-
-// The ACT! page reads its rows from the ACT! records themselves.
-const ReviewModel::Kind& KindFor(int app, int type) {
-  return app == kAppACT ? ACTReviewKind(type) : KindOf(type);
 }
 
 }  // namespace
@@ -53,7 +50,7 @@ TfmData::TfmData(WizardContext& ctx, const QString& name, int app, QWidget* pare
     auto* tab = new QWidget(pData);
     tab->setObjectName(QString::fromLatin1(kTabNames[t]));
     auto* tabLayout = new QVBoxLayout(tab);
-    auto* model = new ReviewModel(KindFor(app, static_cast<int>(t)), this);
+    auto* model = new ReviewModel(KindOf(app, static_cast<int>(t)), this);
     auto* list = new QTreeView(tab);
     list->setObjectName(QString::fromLatin1(kListNames[t]));
     list->setModel(model);

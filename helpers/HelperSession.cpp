@@ -47,8 +47,8 @@ bool HelperSession::Begin(int argc, char** argv, const HelperKeys& keys, const c
 
   std::string dataFile = params_.Text(keys_.dataFile);
   auto dot = dataFile.rfind('.');
-  dataIniPath_ = folder_ + (dot == std::string::npos ? dataFile : dataFile.substr(0, dot)) +
-                 dataIniSuffix_ + ".ini";
+  dataIniPath_ =
+      folder_ + (dot == std::string::npos ? dataFile : dataFile.substr(0, dot)) + dataIniSuffix_;
   ReadSwitches(switchFile);
   // A "Stop" left by an earlier discarded run must not end this one.
   SetDataIni("Stop", "0");

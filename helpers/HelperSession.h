@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "HelperParams.h"
@@ -56,8 +55,8 @@ class HelperSession {
   bool Begin(int argc, char** argv, const HelperKeys& keys = kGoogleHelperKeys,
              const char* switchFile = kSwitchFile);
   void End();
-  // The data ini file is the data file's stem followed by this and ".ini" ("Data" unless set;
-  // a family whose connectors name it otherwise sets it before Begin).
+  // The data ini file is the data file's name with this in place of its extension ("Data.ini":
+  // "GAddr.dat" -> "GAddrData.ini"). Set before Begin.
   void SetDataIniSuffix(std::string suffix) { dataIniSuffix_ = std::move(suffix); }
 
   const HelperParams& Params() const { return params_; }
@@ -90,7 +89,7 @@ class HelperSession {
   HelperTestSwitches switches_;
   std::string folder_;
   std::string dataIniPath_;
-  std::string dataIniSuffix_ = "Data";
+  std::string dataIniSuffix_ = "Data.ini";
   int operation_ = 0;
   std::vector<std::string> errors_;
   std::vector<std::string> warnings_;

@@ -68,7 +68,7 @@ template <class Kind>
 int RunACTHelper(int argc, char** argv) {
   using Record = typename Kind::Record;
   HelperSession s;
-  s.SetDataIniSuffix("");
+  s.SetDataIniSuffix(".ini");
   if (!s.Begin(argc, argv, kACTHelperKeys, "ACTHelperTest.ini")) return 2;
   ACTStore store;
   std::string error;

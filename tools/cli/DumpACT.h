@@ -7,7 +7,7 @@
 
 // Parses `SOURCE TYPE --database FILE [--user U] [--password P] [--folder DIR] [--data-file FILE]
 // [--native]` (args[0] is the application); 0, or the exit code after a message.
-int ParseDatabaseDumpArgs(const std::vector<std::string>& args, DumpArgs& a);
+int ParseACTDumpArgs(const std::vector<std::string>& args, DumpArgs& a);
 
 int DumpACTContacts(const DumpArgs& a);
 int DumpACTCalendar(const DumpArgs& a);

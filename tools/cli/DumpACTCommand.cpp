@@ -161,7 +161,7 @@ int DumpACTWith(const DumpArgs& a, const char* title) {
 
 }  // namespace
 
-int ParseDatabaseDumpArgs(const std::vector<std::string>& args, DumpArgs& a) {
+int ParseACTDumpArgs(const std::vector<std::string>& args, DumpArgs& a) {
   if (args.size() < 2) {
     std::fprintf(stderr, "usage: quillmove-cli dump SOURCE contacts|calendar|tasks|notes ...\n");
     return kBadInput;

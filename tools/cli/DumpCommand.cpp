@@ -160,7 +160,7 @@ int ParseAccountArgs(const std::vector<std::string>& args, DumpArgs& a) {
 enum class LoadBy {
   kAccount,     // --email/--password, or a helper's --data-file
   kFileOrUser,  // --file or --user, [--native] [--code-page]
-  kDatabase,    // --database and its login, or a helper's --data-file; [--native]
+  kACTPad,      // --database of ACT! and its login, or a helper's --data-file; [--native]
 };
 
 struct DumpSourceRow {
@@ -180,10 +180,10 @@ constexpr DumpSourceRow kDumpSources[] = {
     {"palm", "calendar", LoadBy::kFileOrUser, DumpPalmCalendar},
     {"palm", "tasks", LoadBy::kFileOrUser, DumpPalmTasks},
     {"palm", "notes", LoadBy::kFileOrUser, DumpPalmNotes},
-    {"act", "contacts", LoadBy::kDatabase, DumpACTContacts},
-    {"act", "calendar", LoadBy::kDatabase, DumpACTCalendar},
-    {"act", "tasks", LoadBy::kDatabase, DumpACTTasks},
-    {"act", "notes", LoadBy::kDatabase, DumpACTNotes},
+    {"act", "contacts", LoadBy::kACTPad, DumpACTContacts},
+    {"act", "calendar", LoadBy::kACTPad, DumpACTCalendar},
+    {"act", "tasks", LoadBy::kACTPad, DumpACTTasks},
+    {"act", "notes", LoadBy::kACTPad, DumpACTNotes},
 };
 
 }  // namespace
@@ -201,9 +201,9 @@ int DumpCommand(const std::vector<std::string>& args) {
     return kBadInput;
   }
   DumpArgs a;
-  const int parsed = first->loadBy == LoadBy::kAccount    ? ParseAccountArgs(args, a)
-                     : first->loadBy == LoadBy::kDatabase ? ParseDatabaseDumpArgs(args, a)
-                                                          : ParsePalmDumpArgs(args, a);
+  const int parsed = first->loadBy == LoadBy::kAccount  ? ParseAccountArgs(args, a)
+                     : first->loadBy == LoadBy::kACTPad ? ParseACTDumpArgs(args, a)
+                                                        : ParsePalmDumpArgs(args, a);
   if (parsed != kOk) return parsed;
   for (const DumpSourceRow& row : kDumpSources)
     if (row.application == args[0] && row.type == a.type) return row.dump(a);
