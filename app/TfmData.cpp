@@ -8,6 +8,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "app/ACTReviewRows.h"
 #include "app/DetailForms.h"
 #include "app/QtEngineHost.h"
 
@@ -24,6 +25,8 @@ constexpr std::array<const char*, 4> kCountTexts = {
 
 const ReviewModel::Kind& KindOf(int app, int type) {
   if (app == kAppLotusNotes) return ReviewModel::LotusNotesKind(type);
+  // The ACT! page reads its rows from the ACT! records themselves.
+  if (app == kAppACT) return ACTReviewKind(type);
   switch (type) {
     case kTypeContacts:
       return ReviewModel::ContactKind();

@@ -9,6 +9,10 @@
 #include <string_view>
 #include <thread>
 
+#include "ACT/CxACTAddrUtil.h"
+#include "ACT/CxACTDateUtil.h"
+#include "ACT/CxACTNoteUtil.h"
+#include "ACT/CxACTTaskUtil.h"
 #include "google/GoogleContact.h"
 #include "lotus/CxLNAddrUtil.h"
 #include "lotus/CxLNDateUtil.h"
@@ -201,6 +205,20 @@ std::unique_ptr<CxConnector> MakeConnector(int app, int type) {
         return nullptr;
     }
   }
+  if (app == kAppACT) {
+    switch (type) {
+      case kTypeContacts:
+        return std::make_unique<CxACTAddrUtil>();
+      case kTypeCalendar:
+        return std::make_unique<CxACTDateUtil>();
+      case kTypeTasks:
+        return std::make_unique<CxACTTaskUtil>();
+      case kTypeNotes:
+        return std::make_unique<CxACTNoteUtil>();
+      default:
+        return nullptr;
+    }
+  }
   if (app == kAppOutlook) {
     switch (type) {
       case kTypeContacts:
@@ -215,7 +233,7 @@ std::unique_ptr<CxConnector> MakeConnector(int app, int type) {
         return nullptr;
     }
   }
-  // ACT! and the CRM codes have no connector in this program yet.
+  // The CRM codes have no connector in this program yet.
   return nullptr;
 }
 
@@ -431,6 +449,21 @@ void AppEngine::Configure(int app, int type, CxConnector& connector) {
     if (auto* c = dynamic_cast<GoogleCalendarConnector*>(&connector)) c->Configure(o);
   } else if (app == kAppLotusNotes) {
     ConfigureLotusNotes(s, type, dataFolder_, helperFolder_, connector);
+  } else if (app == kAppACT) {
+    if (auto* c = dynamic_cast<CxACTBaseUtil*>(&connector)) {
+      c->SetFolder(dataFolder_);
+      c->SetLogFolder(dataFolder_);
+      c->SetDatabase(s.ACTPadName.view());
+      c->SetUser(s.ACTUserName.view());
+      c->SetPassword(s.ACTPassword.view());
+      c->SetDebugLevel(s.LogLevel);
+      c->SetDebugEnabled(s.EnableDebug);
+      if (!helperFolder_.empty()) c->Runner().SetHelperFolder(helperFolder_);
+    }
+    if (auto* c = dynamic_cast<CxACTTaskUtil*>(&connector)) {
+      c->SetIncludeOpportunities(s.Opp);
+      c->SetIncludeOpportunityNotes(s.OppNotes);
+    }
   }
 }
 
@@ -711,6 +744,14 @@ bool AppEngine::ApplyCustomFieldMap(int app) {
     // One map for every Outlook contacts connector of the process.
     auto map = codes(s.OLCustom, s.OLCustomID);
     for (std::size_t i = 0; i < map.size(); ++i) SetOlCustomField(static_cast<int>(i), map[i]);
+    return true;
+  }
+  if (app == kAppACT) {
+    if (!table_->At(slot)) table_->Put(slot, MakeConnector(app, kTypeContacts));
+    // The ACT! conversion keeps one table for the process.
+    auto map = codes(s.ACTCustom, s.ACTCustomID);
+    for (std::size_t i = 0; i < map.size(); ++i)
+      CxACTAddrUtil::SetCustomField(static_cast<int>(i), static_cast<std::uint32_t>(map[i]));
     return true;
   }
   QM_LOG_ERROR("No contacts connector for application %d: its custom field map waits.", app);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "cli/DumpACT.h"
 #include "cli/DumpSources.h"
 #include "cli/JsonLines.h"
 #include "google/CxGAddrUtil.h"
@@ -155,39 +156,36 @@ int ParseAccountArgs(const std::vector<std::string>& args, DumpArgs& a) {
   return kOk;
 }
 
-// How a source is loaded, which decides the options it takes.
-enum class LoadBy {
-  kAccount,     // --email/--password, or a helper's --data-file
-  kFileOrUser,  // --file or --user, [--native] [--code-page]
-  kDatabase,    // --database of a Notes installation, or a helper's --data-file; [--native]
-  kStore,       // [--store FILE] [--native] [--time]
-};
-
 struct DumpSourceRow {
   const char* application;
   const char* type;
-  LoadBy loadBy;
+  // How the source is loaded decides its options: 0, or the exit code after a message.
+  int (*parse)(const std::vector<std::string>& args, DumpArgs& a);
   int (*dump)(const DumpArgs& a);
 };
 
 // One line per application and data type; a new connector adds its lines here.
 constexpr DumpSourceRow kDumpSources[] = {
-    {"google", "contacts", LoadBy::kAccount, DumpGoogleContacts},
-    {"google", "calendar", LoadBy::kAccount, DumpGoogleCalendar},
-    {"google", "tasks", LoadBy::kAccount, DumpGoogleTasks},
-    {"google", "notes", LoadBy::kAccount, DumpGoogleNotes},
-    {"palm", "contacts", LoadBy::kFileOrUser, DumpPalmContacts},
-    {"palm", "calendar", LoadBy::kFileOrUser, DumpPalmCalendar},
-    {"palm", "tasks", LoadBy::kFileOrUser, DumpPalmTasks},
-    {"palm", "notes", LoadBy::kFileOrUser, DumpPalmNotes},
-    {"notes", "contacts", LoadBy::kDatabase, DumpNotesContacts},
-    {"notes", "calendar", LoadBy::kDatabase, DumpNotesCalendar},
-    {"notes", "tasks", LoadBy::kDatabase, DumpNotesTasks},
-    {"notes", "notes", LoadBy::kDatabase, DumpNotesNotes},
-    {"outlook", "contacts", LoadBy::kStore, DumpOutlookContacts},
-    {"outlook", "calendar", LoadBy::kStore, DumpOutlookCalendar},
-    {"outlook", "tasks", LoadBy::kStore, DumpOutlookTasks},
-    {"outlook", "notes", LoadBy::kStore, DumpOutlookNotes},
+    {"google", "contacts", ParseAccountArgs, DumpGoogleContacts},
+    {"google", "calendar", ParseAccountArgs, DumpGoogleCalendar},
+    {"google", "tasks", ParseAccountArgs, DumpGoogleTasks},
+    {"google", "notes", ParseAccountArgs, DumpGoogleNotes},
+    {"palm", "contacts", ParsePalmDumpArgs, DumpPalmContacts},
+    {"palm", "calendar", ParsePalmDumpArgs, DumpPalmCalendar},
+    {"palm", "tasks", ParsePalmDumpArgs, DumpPalmTasks},
+    {"palm", "notes", ParsePalmDumpArgs, DumpPalmNotes},
+    {"notes", "contacts", ParseNotesDumpArgs, DumpNotesContacts},
+    {"notes", "calendar", ParseNotesDumpArgs, DumpNotesCalendar},
+    {"notes", "tasks", ParseNotesDumpArgs, DumpNotesTasks},
+    {"notes", "notes", ParseNotesDumpArgs, DumpNotesNotes},
+    {"outlook", "contacts", ParseOutlookDumpArgs, DumpOutlookContacts},
+    {"outlook", "calendar", ParseOutlookDumpArgs, DumpOutlookCalendar},
+    {"outlook", "tasks", ParseOutlookDumpArgs, DumpOutlookTasks},
+    {"outlook", "notes", ParseOutlookDumpArgs, DumpOutlookNotes},
+    {"act", "contacts", ParseACTDumpArgs, DumpACTContacts},
+    {"act", "calendar", ParseACTDumpArgs, DumpACTCalendar},
+    {"act", "tasks", ParseACTDumpArgs, DumpACTTasks},
+    {"act", "notes", ParseACTDumpArgs, DumpACTNotes},
 };
 
 }  // namespace
@@ -205,10 +203,7 @@ int DumpCommand(const std::vector<std::string>& args) {
     return kBadInput;
   }
   DumpArgs a;
-  const int parsed = first->loadBy == LoadBy::kAccount    ? ParseAccountArgs(args, a)
-                     : first->loadBy == LoadBy::kDatabase ? ParseNotesDumpArgs(args, a)
-                     : first->loadBy == LoadBy::kStore    ? ParseOutlookDumpArgs(args, a)
-                                                          : ParsePalmDumpArgs(args, a);
+  const int parsed = first->parse(args, a);
   if (parsed != kOk) return parsed;
   for (const DumpSourceRow& row : kDumpSources)
     if (row.application == args[0] && row.type == a.type) return row.dump(a);
