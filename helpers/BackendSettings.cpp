@@ -123,11 +123,6 @@ std::vector<AccountSettings> HelperSettings::All() {
 }
 
 std::string HelperSettings::Problem(const AccountSettings& s) {
-  // The address names an ini section: it must stay one plain header line.
-  bool plain = s.email.find('@') != std::string::npos && s.email.size() <= 254;
-  for (char c : s.email)
-    plain = plain && static_cast<unsigned char>(c) > 0x20 && c != 0x7f && c != '[' && c != ']';
-  if (!plain) return "\"" + s.email + "\" is not an e-mail address.";
   if (s.backend == kLocal || s.backend == kGoogle) return {};
   if (s.backend != kDav)
     return "The back end \"" + s.backend + "\" of " + s.email +
@@ -141,6 +136,14 @@ std::string HelperSettings::Problem(const AccountSettings& s) {
 }
 
 bool HelperSettings::Store(const AccountSettings& s, std::string& error) {
+  // The address names an ini section: it must stay one plain header line.
+  bool plain = s.email.find('@') != std::string::npos && s.email.size() <= 254;
+  for (char c : s.email)
+    plain = plain && static_cast<unsigned char>(c) > 0x20 && c != 0x7f && c != '[' && c != ']';
+  if (!plain) {
+    error = "\"" + s.email + "\" is not an e-mail address.";
+    return false;
+  }
   if (std::string problem = Problem(s); !problem.empty()) {
     error = problem;
     return false;

@@ -5,7 +5,7 @@
 std::unique_ptr<AccountBackend> MakeAccountBackend(const AccountSettings& settings,
                                                    std::string& error) {
   if (std::string problem = HelperSettings::Problem(settings); !problem.empty()) {
-    error = problem + " (" + HelperSettings::kFileName + ")";
+    error = problem + (settings.chosen ? " (" + settings.file + ")" : std::string());
     return nullptr;
   }
   if (settings.backend == HelperSettings::kLocal)
