@@ -1,6 +1,7 @@
 #include "Backends.h"
 
 #include "LocalBackend.h"
+#include "dav/DavBackend.h"
 
 std::unique_ptr<AccountBackend> MakeAccountBackend(const AccountSettings& settings,
                                                    std::string& error) {
@@ -10,6 +11,8 @@ std::unique_ptr<AccountBackend> MakeAccountBackend(const AccountSettings& settin
   }
   if (settings.backend == HelperSettings::kLocal)
     return std::make_unique<LocalAccountBackend>(LocalAccount::AccountsRoot());
+  if (settings.backend == HelperSettings::kDav)
+    return std::make_unique<DavAccountBackend>(settings);
   error =
       "The " + settings.backend + " back end of " + settings.email + " is not part of this build.";
   return nullptr;
