@@ -68,6 +68,16 @@ int HexValue(char c) {
   return -1;
 }
 
+// curl names the login in the address it ended at; it must not travel on from there.
+std::string WithoutUserInfo(std::string url) {
+  std::size_t scheme = url.find("://");
+  if (scheme == std::string::npos) return url;
+  std::size_t end = url.find_first_of("/?#", scheme + 3);
+  std::size_t at = url.rfind('@', end == std::string::npos ? url.size() : end);
+  if (at != std::string::npos && at > scheme) url.erase(scheme + 3, at - scheme - 2);
+  return url;
+}
+
 }  // namespace
 
 struct DavHttp::Transfer {
@@ -229,7 +239,7 @@ std::size_t DavHttp::SendAll(const std::vector<DavRequest>& requests, std::size_
       char* url = nullptr;
       curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &url);
       idle.push_back(h);
-      t->reply.url = url ? url : t->request->url;
+      t->reply.url = WithoutUserInfo(url ? url : t->request->url);
       if (result != CURLE_OK) {
         t->reply.status = 0;
         t->reply.error = t->tooLarge   ? std::string("the server's answer is too large")
