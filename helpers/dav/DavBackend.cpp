@@ -274,3 +274,130 @@ bool DavAccountBackend::Calendar(GoogleCalendar& calendar, std::string& error) {
   calendar.TimeZoneId = MachineTimeZone();
   return true;
 }
+
+namespace {
+
+// The properties our vCard and iCalendar writers never write, so an update keeps the server's.
+constexpr const char* kForeignCardProperties[] = {"PHOTO",
+                                                  "LOGO",
+                                                  "SOUND",
+                                                  "KEY",
+                                                  "GEO",
+                                                  "TZ",
+                                                  "ROLE",
+                                                  "GENDER",
+                                                  "KIND",
+                                                  "MEMBER",
+                                                  "RELATED",
+                                                  "CLASS",
+                                                  "X-SOCIALPROFILE",
+                                                  "X-PHONETIC-FIRST-NAME",
+                                                  "X-PHONETIC-MIDDLE-NAME",
+                                                  "X-PHONETIC-LAST-NAME",
+                                                  "X-PHONETIC-ORG",
+                                                  "X-MAIDENNAME"};
+constexpr const char* kForeignCalendarProperties[] = {
+    "ATTENDEE", "ORGANIZER", "ATTACH",  "CONFERENCE", "URL",     "COLOR",  "IMAGE",
+    "GEO",      "RESOURCES", "CONTACT", "RELATED-TO", "COMMENT", "EXDATE", "RDATE"};
+
+// A text's logical lines: each physical line with its folded continuations, line ends kept.
+std::vector<std::string_view> LogicalLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::size_t end = at;
+    do {
+      std::size_t nl = text.find('\n', end);
+      end = nl == std::string_view::npos ? text.size() : nl + 1;
+    } while (end < text.size() && (text[end] == ' ' || text[end] == '\t'));
+    lines.push_back(text.substr(at, end - at));
+    at = end;
+  }
+  return lines;
+}
+
+// "NAME" of "NAME;PARAM=x:value"; empty for a grouped name ("item1.X-ABLabel").
+std::string_view PropertyName(std::string_view line) {
+  std::string_view name = line.substr(0, line.find_first_of(";:\r\n"));
+  return name.find('.') == std::string_view::npos ? name : std::string_view();
+}
+
+bool IsLine(std::string_view line, const std::string& what) {
+  std::string_view bare = line.substr(0, line.find_first_of("\r\n"));
+  return platform::EqualsNoCase(bare, what);
+}
+
+std::string WithCrLf(std::string_view line) {
+  std::string out;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '\n' && (i == 0 || line[i - 1] != '\r')) out += '\r';
+    out += line[i];
+  }
+  if (out.empty() || out.back() != '\n') out += "\r\n";
+  return out;
+}
+
+}  // namespace
+
+std::string KeepForeignParts(std::string ours, std::string_view theirs,
+                             const std::string& component) {
+  const bool card = component == "VCARD";
+  std::string kept, exceptions;
+  int depth = -1;  // -1 before the component, 0 inside it, more inside its children
+  for (std::string_view line : LogicalLines(theirs)) {
+    if (depth < 0) {
+      if (IsLine(line, "BEGIN:" + component)) depth = 0;
+      continue;
+    }
+    if (depth == 0 && IsLine(line, "END:" + component)) break;
+    std::string_view name = PropertyName(line);
+    if (platform::StartsWithNoCase(line, "BEGIN:"))
+      ++depth;
+    else if (platform::StartsWithNoCase(line, "END:"))
+      --depth;
+    else if (depth == 0) {
+      for (const char* keep : card ? std::span<const char* const>(kForeignCardProperties)
+                                   : std::span<const char* const>(kForeignCalendarProperties))
+        if (platform::EqualsNoCase(name, keep)) kept += WithCrLf(line);
+    }
+  }
+  if (!card) {
+    // Exceptions stand beside the master, each its own component at the top of the calendar.
+    std::string block;
+    int blockDepth = 0;
+    bool blockIsException = false;
+    int level = 0;
+    for (std::string_view line : LogicalLines(theirs)) {
+      if (platform::StartsWithNoCase(line, "BEGIN:")) {
+        ++level;
+        if (level == 2 && IsLine(line, "BEGIN:" + component)) {
+          block.clear();
+          blockIsException = false;
+          blockDepth = 1;
+        }
+      }
+      if (blockDepth > 0) {
+        block += WithCrLf(line);
+        if (level == 2 && platform::StartsWithNoCase(line, "RECURRENCE-ID"))
+          blockIsException = true;
+      }
+      if (platform::StartsWithNoCase(line, "END:")) {
+        if (level == 2 && blockDepth > 0) {
+          if (blockIsException) exceptions += block;
+          blockDepth = 0;
+        }
+        --level;
+      }
+    }
+  }
+  if (!kept.empty()) {
+    std::size_t begin = ours.find("BEGIN:" + component);
+    std::size_t end = begin == std::string::npos ? begin : ours.find("END:" + component, begin);
+    if (end != std::string::npos) ours.insert(end, kept);
+  }
+  if (!exceptions.empty()) {
+    std::size_t end = ours.rfind("END:VCALENDAR");
+    if (end != std::string::npos) ours.insert(end, exceptions);
+  }
+  return ours;
+}

@@ -32,6 +32,12 @@ std::string RecordLabel(const GoogleTask& r);
 std::string RecordLabel(const GoogleNote& r);
 // Whether a calendar object holds a component of the kind ("VEVENT"); vCards always do.
 bool HoldsComponent(std::string_view text, const char* component);
+// An update must not blank what the program never knew: the properties of the server's text
+// that our writer never writes (a photo, attendees, exception dates ...) are carried into ours,
+// and so are the exceptions of a recurring event (its other components with a RECURRENCE-ID).
+// `component` is "VCARD", "VEVENT", "VTODO" or "VJOURNAL".
+std::string KeepForeignParts(std::string ours, std::string_view theirs,
+                             const std::string& component);
 
 // An account on a CardDAV/CalDAV server: contacts in its (first) address book, events, tasks
 // and notes in its (first) calendar that takes them. A missing address book or calendar is
@@ -209,9 +215,19 @@ class DavRecordBackend : public RecordBackend<typename Kind::Record> {
       puts.push_back(std::move(put));
       refs.push_back(std::move(ref));
     }
+    if (updating) Merge(batch, puts, refs, replacing, progress);
+    // What the merge settled (or a stop left unread) is not sent.
+    std::vector<std::size_t> sent;
+    std::vector<DavRequest> ready;
+    for (std::size_t i = 0; i < puts.size(); ++i) {
+      if (!batch[i].error.empty() || puts[i].body.empty()) continue;
+      sent.push_back(i);
+      ready.push_back(std::move(puts[i]));
+    }
     account_.Http().SendAll(
-        puts, account_.Tuning().putParallel,
-        [&](std::size_t i, DavReply& r) {
+        ready, account_.Tuning().putParallel,
+        [&](std::size_t k, DavReply& r) {
+          const std::size_t i = sent[k];
           RecordChange<Record>& c = batch[i];
           progress.Step();
           if (r.status >= 200 && r.status < 300) {
@@ -236,6 +252,45 @@ class DavRecordBackend : public RecordBackend<typename Kind::Record> {
             c.error = "The " + what + " could not be saved: " + DavAccountBackend::Failure(r);
         },
         [&] { return host_.StopRequested(); });
+  }
+
+  // Fetches what the server holds now for each record to replace: one changed since the load
+  // or gone is reported (and its PUT dropped); the others keep what our writer leaves out.
+  void Merge(std::span<RecordChange<Record>> batch, std::vector<DavRequest>& puts,
+             const std::vector<PassThrough>& refs, const std::vector<bool>& replacing,
+             SubmitProgress& progress) {
+    std::vector<DavRequest> gets;
+    std::vector<std::size_t> which;
+    for (std::size_t i = 0; i < puts.size(); ++i) {
+      if (!replacing[i]) continue;
+      gets.push_back({"GET", puts[i].url, {}, {}, {}});
+      which.push_back(i);
+    }
+    const std::string component = component_.empty() ? "VCARD" : component_;
+    account_.Http().SendAll(
+        gets, account_.Tuning().putParallel,
+        [&](std::size_t k, DavReply& r) {
+          const std::size_t i = which[k];
+          RecordChange<Record>& c = batch[i];
+          const std::string what = RecordLabel(*c.record);
+          if (r.status == 404 || r.status == 410) {
+            c.error = "The " + what + " is no longer on the server; it was not added again.";
+          } else if (r.status < 200 || r.status >= 300) {
+            c.error = "The " + what +
+                      " could not be read before saving: " + DavAccountBackend::Failure(r);
+          } else if (!refs[i].revision.empty() && !r.etag.empty() && r.etag != refs[i].revision) {
+            c.error = "The " + what + " was changed on the server since it was loaded; " +
+                      "it was not updated.";
+          } else {
+            puts[i].body = KeepForeignParts(std::move(puts[i].body), r.body, component);
+            return;
+          }
+          progress.Step();
+        },
+        [&] { return host_.StopRequested(); });
+    // Not fetched (stopped): not sent either.
+    for (std::size_t k = 0; k < which.size(); ++k)
+      if (batch[which[k]].error.empty() && host_.StopRequested()) puts[which[k]].body.clear();
   }
 
   static std::string Stem(const std::string& name) {

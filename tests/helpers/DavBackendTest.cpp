@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <map>
+#include <thread>
 
 #include "ContactCard.h"
 #include "HelpersTestUtil.h"
@@ -297,6 +298,41 @@ TEST_F(DavBackendTest, UpdatesReplaceOnlyTheRevisionLoadedAndTheOthersGoOn) {
   EXPECT_EQ(titles[loaded[2].ref.file], "");
 }
 
+TEST_F(DavBackendTest, AnUpdateKeepsTheServersPhotoAndAGoneRecordIsNotAddedAgain) {
+  auto account = Account();
+  std::string book, error;
+  ASSERT_TRUE(account->CollectionFor("", book, error)) << error;
+  // A card another program wrote, with a photo we have no field for.
+  DavReply put = account->Http().Send(
+      {"PUT",
+       book + "other.vcf",
+       "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:other-1\r\nFN:Ann Other\r\nN:Other;Ann;;;\r\n"
+       "PHOTO;ENCODING=b;TYPE=PNG:iVBORw0KGgo=\r\nEND:VCARD\r\n",
+       "text/vcard",
+       {"If-None-Match: *"}});
+  ASSERT_EQ(put.status, 201);
+  auto contacts = account->Contacts(host_);
+  auto loaded = LoadAll(*contacts);
+  ASSERT_EQ(loaded.size(), 1u);
+  EXPECT_EQ(loaded[0].ref.uid, "other-1");
+  std::vector<GoogleContact> ours{loaded[0].record, loaded[0].record};
+  ours[0].JobTitle = "Pilot";
+  std::vector<RecordChange<GoogleContact>> changes{
+      {&ours[0], loaded[0].ref, false, {}},
+      {&ours[1], PassThrough{loaded[0].ref.file + "x", "\"1\"", "gone"}, false, {}}};
+  changes[1].ref.file = DecodedPath(book) + "gone.vcf";
+  SubmitProgress p(host_, "contact", 2);
+  contacts->Update(changes, p);
+  ASSERT_TRUE(changes[0].done) << changes[0].error;
+  EXPECT_NE(changes[1].error.find("no longer on the server"), std::string::npos)
+      << changes[1].error;
+  DavReply now = account->Http().Send({"GET", book + "other.vcf", {}, {}, {}});
+  EXPECT_NE(now.body.find("TITLE:Pilot"), std::string::npos) << now.body;
+  EXPECT_NE(now.body.find("iVBORw0KGgo="), std::string::npos) << now.body;
+  EXPECT_NE(now.body.find("UID:other-1"), std::string::npos) << now.body;
+  EXPECT_EQ(LoadAll(*contacts).size(), 1u);
+}
+
 TEST_F(DavBackendTest, ARefOutsideTheBookAddsInsteadOfReplacing) {
   auto account = Account();
   auto contacts = account->Contacts(host_);
@@ -328,6 +364,95 @@ TEST_F(DavBackendTest, AStopLeavesTheRestUnsentAndUnreported) {
   EXPECT_EQ(LoadAll(*contacts).size(), done);
 }
 
+// A server that answers each connection with the next scripted reply and keeps what it was sent.
+class ScriptedServer {
+ public:
+  explicit ScriptedServer(std::vector<std::string> replies) : replies_(std::move(replies)) {
+    fd_ = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    listen(fd_, 8);
+    getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
+    port_ = ntohs(a.sin_port);
+    thread_ = std::thread([this] {
+      for (const std::string& reply : replies_) {
+        int c = accept(fd_, nullptr, nullptr);
+        if (c < 0) return;
+        std::string got;
+        char buf[4096];
+        // The head, then as much body as it announces.
+        while (got.find("\r\n\r\n") == std::string::npos) {
+          ssize_t n = read(c, buf, sizeof buf);
+          if (n <= 0) break;
+          got.append(buf, static_cast<std::size_t>(n));
+        }
+        std::size_t length = 0, at = got.find("Content-Length: ");
+        if (at != std::string::npos) length = std::stoul(got.substr(at + 16));
+        while (got.size() < got.find("\r\n\r\n") + 4 + length) {
+          ssize_t n = read(c, buf, sizeof buf);
+          if (n <= 0) break;
+          got.append(buf, static_cast<std::size_t>(n));
+        }
+        requests.push_back(got);
+        (void)!write(c, reply.data(), reply.size());
+        close(c);
+      }
+    });
+  }
+  ~ScriptedServer() {
+    shutdown(fd_, SHUT_RDWR);
+    close(fd_);
+    thread_.join();
+  }
+  std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+
+  std::vector<std::string> requests;
+
+ private:
+  std::vector<std::string> replies_;
+  int fd_ = -1;
+  int port_ = 0;
+  std::thread thread_;
+};
+
+TEST(DavHttpTest, ABusyServerIsAskedAgainAfterItsPauseAndNothingWaitsForContinue) {
+  const std::string busy =
+      "HTTP/1.1 503 Busy\r\nRetry-After: 2\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+  const std::string slow =
+      "HTTP/1.1 429 Slow down\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+  const std::string made =
+      "HTTP/1.1 201 Created\r\nETag: \"e2\"\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+  ScriptedServer server({busy, slow, made});
+  DavHttp http(DavConnection{"ann", "secret", {}, true});
+  http.SetPauseScale(0.01);
+  std::string body(4000, 'x');  // large enough for curl to want a "100 Continue"
+  DavReply r = http.Send({"PUT", server.Url() + "a.vcf", body, "text/vcard", {"If-None-Match: *"}});
+  EXPECT_EQ(r.status, 201);
+  EXPECT_EQ(r.etag, "\"e2\"");
+  ASSERT_EQ(server.requests.size(), 3u);
+  for (const std::string& q : server.requests) {
+    EXPECT_EQ(q.find("Expect:"), std::string::npos) << q;
+    EXPECT_NE(q.find("If-None-Match: *"), std::string::npos) << q;
+    EXPECT_NE(q.find("Authorization: Basic YW5uOnNlY3JldA=="), std::string::npos) << q;
+    EXPECT_EQ(q.substr(q.size() - 4000), body);
+  }
+}
+
+TEST(DavHttpTest, ABusyServerIsGivenUpOnWithinBounds) {
+  const std::string busy =
+      "HTTP/1.1 503 Busy\r\nRetry-After: 100\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+  ScriptedServer server(std::vector<std::string>(3, busy));
+  DavHttp http(DavConnection{"ann", "secret", {}, true});
+  http.SetPauseScale(0.001);
+  DavReply r = http.Send({"PROPFIND", server.Url(), "<x/>", "application/xml", {"Depth: 0"}});
+  // 60 s at most per pause and 120 s in all: two more tries, then the 503 stands.
+  EXPECT_EQ(r.status, 503);
+  EXPECT_EQ(server.requests.size(), 3u);
+}
+
 TEST(DavTextTest, UidsAndComponentsAreFoundInFoldedAndMixedTexts) {
   EXPECT_EQ(FindUid("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:abc\r\n def\r\nEND:VCARD\r\n"), "abcdef");
   EXPECT_EQ(FindUid("BEGIN:VCARD\nuid;VALUE=text:x-1\nEND:VCARD\n"), "x-1");
@@ -336,6 +461,34 @@ TEST(DavTextTest, UidsAndComponentsAreFoundInFoldedAndMixedTexts) {
   EXPECT_FALSE(HoldsComponent("BEGIN:VCALENDAR\r\nBEGIN:VEVENTX\r\n", "VEVENT"));
   EXPECT_FALSE(HoldsComponent("BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\n", "VEVENT"));
   EXPECT_TRUE(HoldsComponent("BEGIN:VCARD\r\n", ""));
+}
+
+TEST(DavTextTest, AnUpdateKeepsWhatOurWriterNeverWrites) {
+  const std::string ours = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\nNOTE:new\r\nEND:VCARD\r\n";
+  const std::string theirs =
+      "BEGIN:VCARD\nVERSION:3.0\nFN:Old\nNOTE:old\nPHOTO;ENCODING=b;TYPE=JPEG:AAAA\n BBBB\n"
+      "item1.X-ABLabel:mine\nX-SOCIALPROFILE;TYPE=x:ann\nEND:VCARD\n";
+  EXPECT_EQ(KeepForeignParts(ours, theirs, "VCARD"),
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\nNOTE:new\r\n"
+            "PHOTO;ENCODING=b;TYPE=JPEG:AAAA\r\n BBBB\r\nX-SOCIALPROFILE;TYPE=x:ann\r\n"
+            "END:VCARD\r\n");
+
+  const std::string event =
+      "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:u\r\nSUMMARY:new\r\nEND:VEVENT\r\n"
+      "END:VCALENDAR\r\n";
+  const std::string server =
+      "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:u\r\nSUMMARY:old\r\n"
+      "ATTENDEE;CN=Bob:mailto:bob@example.com\r\nEXDATE:20260105T090000Z\r\n"
+      "BEGIN:VALARM\r\nATTENDEE:mailto:alarm@example.com\r\nEND:VALARM\r\nEND:VEVENT\r\n"
+      "BEGIN:VEVENT\r\nUID:u\r\nRECURRENCE-ID:20260112T090000Z\r\nSUMMARY:moved\r\n"
+      "END:VEVENT\r\nEND:VCALENDAR\r\n";
+  EXPECT_EQ(KeepForeignParts(event, server, "VEVENT"),
+            "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:u\r\nSUMMARY:new\r\n"
+            "ATTENDEE;CN=Bob:mailto:bob@example.com\r\nEXDATE:20260105T090000Z\r\n"
+            "END:VEVENT\r\nBEGIN:VEVENT\r\nUID:u\r\nRECURRENCE-ID:20260112T090000Z\r\n"
+            "SUMMARY:moved\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+  // Nothing foreign: ours unchanged.
+  EXPECT_EQ(KeepForeignParts(ours, ours, "VCARD"), ours);
 }
 
 TEST(DavTextTest, MultistatusIsReadByNamespaceNotPrefix) {
