@@ -5,7 +5,8 @@
 # contact), and `vdirsyncer sync` of the same contacts as vCard files (written by a migration
 # into a local account first) into an empty address book of a second user.
 # Usage: scripts/bench-dav.sh [COUNT]   (release build; needs radicale; vdirsyncer is skipped
-# when absent; KEEP=1 keeps the files)
+# when absent; KEEP=1 keeps the files; CONNECTIONS=n sets the account's PUTs in flight;
+# RADICALE_LOG=info logs the server's time for every request)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 count=${1:-1000}
@@ -48,7 +49,7 @@ filesystem_folder = $work/collections
 [rights]
 type = owner_only
 [logging]
-level = warning
+level = ${RADICALE_LOG:-warning}
 CONF
 radicale --config "$work/radicale.conf" >"$work/radicale.log" 2>&1 &
 server_pid=$!
