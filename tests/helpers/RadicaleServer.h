@@ -4,7 +4,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,8 +16,6 @@
 #include <vector>
 
 #include "TestUtil.h"
-
-extern char** environ;
 
 // A Radicale server of its own for a test: on 127.0.0.1 at a free port, with a temporary
 // htpasswd (plain: "ann" with "secret", "bob" with "other", "user1" ... "user20" with "secret")
@@ -48,16 +46,20 @@ class RadicaleServer {
                   dir_.file("collections") +
                   "\n[rights]\ntype = owner_only\n"
                   "[logging]\nlevel = warning\nmask_passwords = True\n");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, dir_.file("log").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    std::string config = dir_.file("config");
-    std::vector<char*> argv{program.data(), const_cast<char*>("--config"), config.data(), nullptr};
-    int rc = posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) {
+    std::string config = dir_.file("config"), log = dir_.file("log");
+    pid_ = fork();
+    if (pid_ == 0) {
+      // The server goes with the test process, however that ends.
+      prctl(PR_SET_PDEATHSIG, SIGTERM);
+      int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      if (fd >= 0) {
+        dup2(fd, 1);
+        dup2(fd, 2);
+      }
+      execl(program.c_str(), program.c_str(), "--config", config.c_str(), nullptr);
+      _exit(127);
+    }
+    if (pid_ < 0) {
       pid_ = 0;
       why = "radicale could not be started";
       return false;
