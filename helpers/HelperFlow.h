@@ -1,12 +1,15 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
+#include "AccountBackend.h"
 #include "HelperSession.h"
-#include "LocalAccount.h"
-#include "misc/CxDateTime.h"
+#include "LocalBackend.h"
+#include "RecordKinds.h"
 #include "misc/CxDebugUtil.h"
 #include "misc/CxFile.h"
 #include "platform/AtomicFile.h"
@@ -21,54 +24,36 @@ bool ReplaceFile(const std::string& path, WriteFn&& write, std::string* error = 
   return ok;
 }
 
-// The flow every Google helper shares: open the account, then load (every record file of its
-// kind into the data file) or submit (the records of the data file marked as changed into
-// record files; nothing is ever deleted).
-//
-// `Kind` supplies: the Record type; kNoun ("contact"), kFolder ("contacts"), kExtension
-// (".vcf"); Parse(content, record) and Format(record, name); Read/Write of the data-file
-// record; and, for record types with a pass-through text, PassThroughOf(record) (a pointer to
-// the text, or null when the record has none, in which case an index file in the working
-// folder remembers which file each loaded record came from).
+// The flow every Google helper shares, whatever the account's back end: load (every record of
+// its kind into the data file) or submit (the records of the data file marked as changed into
+// the account; nothing is ever deleted). `Kind` is one of RecordKinds.h.
 template <class Kind>
 class HelperFlow {
  public:
   using Record = typename Kind::Record;
 
-  HelperFlow(HelperSession& session, LocalAccount& account)
-      : s_(session), store_(account.KindFolder(Kind::kFolder), Kind::kExtension) {}
-
-  const RecordStore& Store() const { return store_; }
+  HelperFlow(HelperSession& session, RecordBackend<Record>& backend)
+      : s_(session), backend_(backend) {}
 
   // False when stopped or the data file could not be written (reported).
   bool Load(std::vector<Record>& records) {
-    std::vector<std::string> names = store_.List();
-    std::vector<std::string> loadedNames;
-    std::size_t unreadable = 0;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-      if (s_.StopRequested()) {
-        s_.Error(HelperSession::kStoppedText);
-        return false;
-      }
-      std::string content;
-      Record r;
-      if (!store_.Read(names[i], content) || !Kind::Parse(content, r)) {
-        ++unreadable;
-        continue;
-      }
+    std::vector<LoadedRecord<Record>> loaded;
+    std::string why;
+    if (!backend_.LoadAll(loaded, why)) {
+      s_.Error(why.empty() ? std::string(HelperSession::kStoppedText) : why);
+      return false;
+    }
+    std::vector<PassThrough> refs;
+    for (LoadedRecord<Record>& l : loaded) {
+      Record& r = l.record;
       r.RecordTag = static_cast<std::int32_t>(records.size() + 1);
       r.ChangeState = 0;
       r.Action = 0;
-      if (auto* pass = Kind::PassThroughOf(r))
-        *pass = PassThrough{names[i], Revision(content)}.Format();
+      if (auto* pass = Kind::PassThroughOf(r)) *pass = l.ref.Format();
+      refs.push_back(std::move(l.ref));
       records.push_back(std::move(r));
-      loadedNames.push_back(names[i]);
-      s_.Progress("Loading", Kind::kNoun, i + 1, names.size());
     }
-    if (unreadable)
-      QM_LOG_ERROR("%zu %s files of %s could not be read and were left out.", unreadable,
-                   Kind::kNoun, store_.Folder().c_str());
-    if (!WriteIndex(loadedNames)) return false;
+    if (!WriteIndex(refs)) return false;
     return WriteRecords(records);
   }
 
@@ -108,61 +93,60 @@ class HelperFlow {
     return true;
   }
 
-  // Applies every record marked as changed (ChangeState 2): Action 1 adds a file, Action 2
-  // replaces the record's own file. Returns the number applied.
+  // Applies every record marked as changed (ChangeState 2): Action 1 adds it, Action 2 updates
+  // the record it was loaded from. Returns the number applied; each failure is reported and
+  // the others still go through.
   std::size_t Submit(std::vector<Record>& records) {
-    std::vector<std::string> index = ReadIndex();
-    // All files of one submit share one flush to disk; each is still replaced whole.
-    platform::AtomicFileBatch batch;
-    store_.SetBatch(&batch);
-    std::size_t total = 0, done = 0;
-    for (const Record& r : records) total += r.ChangeState == 2 ? 1 : 0;
+    std::vector<PassThrough> index = ReadIndex();
+    std::vector<RecordChange<Record>> adds, updates;
+    std::size_t position = 0;
     for (Record& r : records) {
       if (r.ChangeState != 2) continue;
-      if (s_.StopRequested()) {
-        s_.Error(HelperSession::kStoppedText);
-        break;
-      }
-      ++done;
-      s_.Progress("Saving", Kind::kNoun, done, total);
+      ++position;
       if (r.Action != kHelperActionAdd && r.Action != kHelperActionUpdate) {
-        s_.Error("Record " + std::to_string(done) + " has an unknown action " +
+        s_.Error("Record " + std::to_string(position) + " has an unknown action " +
                  std::to_string(r.Action) + ".");
         continue;
       }
-      std::string name;
-      if (r.Action == kHelperActionUpdate) {
-        name = FileOf(r, index);
-        NoteConcurrentChange(r, name);
-      }
-      if (name.empty()) name = store_.NewName();
-      std::string content = Kind::Format(r, name);
-      if (!store_.Write(name, content)) {
-        s_.Error("The " + std::string(Kind::kNoun) + " file " + name + " could not be written.");
-        continue;
-      }
-      ++applied_;
+      RecordChange<Record> c;
+      c.record = &r;
+      if (r.Action == kHelperActionUpdate) c.ref = RefOf(r, index);
+      (r.Action == kHelperActionAdd ? adds : updates).push_back(std::move(c));
     }
-    store_.SetBatch(nullptr);
-    for (const std::string& path : batch.Commit()) {
-      s_.Error("The " + std::string(Kind::kNoun) + " file " + path + " could not be written.");
-      --applied_;
+    SubmitProgress progress(s_, Kind::kNoun, adds.size() + updates.size());
+    if (!adds.empty() && !s_.StopRequested()) backend_.Add(adds, progress);
+    if (!updates.empty() && !s_.StopRequested()) backend_.Update(updates, progress);
+    backend_.Finish();
+    std::size_t applied = 0;
+    bool unfinished = false;
+    for (auto* batch : {&adds, &updates}) {
+      for (const RecordChange<Record>& c : *batch) {
+        if (!c.error.empty())
+          s_.Error(c.error);
+        else if (c.done)
+          ++applied;
+        else
+          unfinished = true;
+      }
     }
-    return applied_;
+    if (unfinished) s_.Error(HelperSession::kStoppedText);
+    return applied;
   }
 
  private:
+  // Records without a pass-through text of their own are found again through an index file
+  // beside the data file: one line per loaded record, its place and revision.
   std::string IndexPath() const {
     std::string data = s_.DataFilePath();
     auto dot = data.rfind('.');
     return (dot == std::string::npos ? data : data.substr(0, dot)) + "Files.txt";
   }
 
-  bool WriteIndex(const std::vector<std::string>& names) {
+  bool WriteIndex(const std::vector<PassThrough>& refs) {
     Record probe;
     if (Kind::PassThroughOf(probe)) return true;
     std::string text;
-    for (const std::string& n : names) text += n + "\n";
+    for (const PassThrough& ref : refs) text += ref.file + "\t" + ref.revision + "\n";
     std::string why;
     bool ok = ReplaceFile(
         IndexPath(), [&](CxFile& f) { return f.WriteBytes(text.data(), text.size()); }, &why);
@@ -170,80 +154,94 @@ class HelperFlow {
     return ok;
   }
 
-  std::vector<std::string> ReadIndex() const {
-    std::vector<std::string> names;
+  std::vector<PassThrough> ReadIndex() const {
+    std::vector<PassThrough> refs;
     Record probe;
-    if (Kind::PassThroughOf(probe)) return names;
+    if (Kind::PassThroughOf(probe)) return refs;
     std::string text;
     if (CxFile::FileSize(IndexPath()) > RecordStore::kMaxFileBytes * 64 ||
         !platform::ReadWholeFile(IndexPath(), text))
-      return names;
+      return refs;
     std::size_t start = 0;
     while (start < text.size()) {
       std::size_t end = text.find('\n', start);
       if (end == std::string::npos) end = text.size();
-      names.push_back(text.substr(start, end - start));
+      std::string line = text.substr(start, end - start);
+      // The revision never holds a tab; a name might.
+      std::size_t tab = line.rfind('\t');
+      if (tab == std::string::npos)
+        refs.push_back(PassThrough{line, {}});
+      else
+        refs.push_back(PassThrough{line.substr(0, tab), line.substr(tab + 1)});
       start = end + 1;
     }
-    return names;
+    return refs;
   }
 
-  // The account has no locks: a file changed since the load is replaced all the same (the
-  // program's record is what the user chose), but the log says so.
-  void NoteConcurrentChange(Record& r, const std::string& name) const {
-    auto* pass = Kind::PassThroughOf(r);
-    std::string content;
-    if (!pass || name.empty() || !store_.Read(name, content)) return;
-    std::string loaded = PassThrough::Parse(pass->view()).revision;
-    if (!loaded.empty() && loaded != Revision(content))
-      QM_LOG_INFO("%s changed since it was loaded; replacing it.", name.c_str());
-  }
-
-  // The file a loaded record came from; empty when it cannot be told (then it is added).
-  std::string FileOf(Record& r, const std::vector<std::string>& index) const {
-    std::string name;
-    if (auto* pass = Kind::PassThroughOf(r)) {
-      name = PassThrough::Parse(pass->view()).file;
-    } else if (r.RecordTag >= 1 && static_cast<std::size_t>(r.RecordTag) <= index.size()) {
-      name = index[static_cast<std::size_t>(r.RecordTag) - 1];
-    }
-    // A pass-through text is the program's to keep, not to point us elsewhere.
-    return store_.ValidName(name) ? name : std::string();
+  // Where a loaded record lives; empty when it cannot be told (then it is added).
+  PassThrough RefOf(Record& r, const std::vector<PassThrough>& index) const {
+    if (auto* pass = Kind::PassThroughOf(r)) return PassThrough::Parse(pass->view());
+    if (r.RecordTag >= 1 && static_cast<std::size_t>(r.RecordTag) <= index.size())
+      return index[static_cast<std::size_t>(r.RecordTag) - 1];
+    return {};
   }
 
   HelperSession& s_;
-  RecordStore store_;
-  std::size_t applied_ = 0;
+  RecordBackend<Record>& backend_;
 };
 
+// The calendar definition file a calendar load leaves beside the data file (parameter 1008).
+inline bool WriteCalendarFile(HelperSession& s, AccountBackend& account) {
+  std::string name = s.Params().Text(kGParamCalendarFile);
+  if (name.empty()) return true;
+  GoogleCalendar cal;
+  std::string error;
+  if (!account.Calendar(cal, error)) {
+    s.Error(error);
+    return false;
+  }
+  bool ok = ReplaceFile(s.Folder() + name, [&](CxFile& f) {
+    f.WriteInt32(1);
+    return WriteGoogleCalendar(f, cal);
+  });
+  if (!ok) s.Error("The calendar definition file could not be written.");
+  return ok;
+}
+
+// The back end of the session's account.
+inline std::unique_ptr<AccountBackend> MakeAccountBackend(const HelperSession&) {
+  return std::make_unique<LocalAccountBackend>(LocalAccount::AccountsRoot());
+}
+
 // The whole run of a helper: session, account, operation. Returns the exit code (meaningless
-// to the connector). `Extra` may add steps around the kind's load and submit (the calendar).
+// to the connector).
 template <class Kind>
 int RunHelperProgram(int argc, char** argv) {
+  using Record = typename Kind::Record;
   HelperSession session;
   if (!session.Begin(argc, argv)) return 2;
-  LocalAccount account;
+  std::unique_ptr<AccountBackend> account = MakeAccountBackend(session);
   std::string error;
-  if (!account.Open(LocalAccount::AccountsRoot(), session.User(), session.Password(), error)) {
+  if (!account->Open(session.User(), session.Password(), error)) {
     session.Error(error);
-  } else if (!session.StopRequested()) {
-    HelperFlow<Kind> flow(session, account);
+  } else if (session.StopRequested()) {
+    session.Error(HelperSession::kStoppedText);
+  } else if (std::unique_ptr<RecordBackend<Record>> backend = account->For<Record>(session);
+             !backend) {
+    session.Error(std::string("This account keeps no ") + Kind::kFolder + ".");
+  } else {
+    HelperFlow<Kind> flow(session, *backend);
+    std::vector<Record> records;
     if (session.Operation() == kHelperLoad) {
-      std::vector<typename Kind::Record> records;
-      if (Kind::BeforeLoad(session, account)) flow.Load(records);
+      bool ready = true;
+      if constexpr (std::is_same_v<Kind, EventKind>) ready = WriteCalendarFile(session, *account);
+      if (ready) flow.Load(records);
     } else if (session.Operation() == kHelperSubmit) {
-      std::vector<typename Kind::Record> records;
-      if (flow.ReadRecords(records)) {
-        Kind::BeforeSubmit(session, account);
-        flow.Submit(records);
-      }
+      if (flow.ReadRecords(records)) flow.Submit(records);
     } else {
       session.Error("Unknown operation " + session.Params().Text(kGParamOperation) + ".");
     }
-  } else {
-    session.Error(HelperSession::kStoppedText);
   }
-  for (const std::string& skipped : RecordStore::Skipped()) session.Warning(skipped);
   session.End();
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "AccountBackend.h"
 #include "HelperParams.h"
 #include "google/GParamKeys.h"
 #include "helper/HelperCodes.h"
@@ -45,7 +46,7 @@ inline constexpr HelperKeys kGoogleHelperKeys = {
 // One run of a helper program: the contract's files and hand-shakes.
 // Begin marks the run in the data ini file ("Running" = 1), End writes the error file and
 // clears the mark. Errors and warnings collect in between and reach the error file together.
-class HelperSession {
+class HelperSession : public BackendHost {
  public:
   static constexpr const char* kSwitchFile = "GHelperTest.ini";
   static constexpr const char* kStoppedText = "The helper program was stopped before it finished.";
@@ -69,13 +70,13 @@ class HelperSession {
   std::size_t ErrorCount() const { return errors_.size(); }
   // Something left out without failing the run (a record file that could not be read); End
   // writes them to the error file's [Warning] section.
-  void Warning(const std::string& text);
+  void Warning(const std::string& text) override;
   // The first line of the status file; the wait window shows it.
-  void Status(const std::string& line);
+  void Status(const std::string& line) override;
   // "<verb> <noun> i of n", now and then (and always for the last one); honours RecordDelayMs.
-  void Progress(const char* verb, const char* noun, std::size_t i, std::size_t n);
+  void Progress(const char* verb, const char* noun, std::size_t i, std::size_t n) override;
   // True once the program has asked this run to stop ("Stop" = 1); checked at most every 50 ms.
-  bool StopRequested();
+  bool StopRequested() override;
 
  private:
   void SetDataIni(const char* key, const char* value);

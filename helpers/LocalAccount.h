@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AccountBackend.h"
 #include "platform/AtomicFile.h"
 
 #include <cstdint>
@@ -90,12 +91,3 @@ class RecordStore {
 std::string NewIdentifier();
 // The revision of a file's content, like an HTTP ETag: changes whenever the content does.
 std::string Revision(std::string_view content);
-
-// The pass-through text of a record: what the helper needs to find it again.
-struct PassThrough {
-  std::string file;
-  std::string revision;
-
-  std::string Format() const { return "file=" + file + "\nrev=" + revision; }
-  static PassThrough Parse(std::string_view text);
-};
