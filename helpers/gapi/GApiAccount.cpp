@@ -58,29 +58,39 @@ bool Conflict(const GHttpResponse& r) {
          (r.status == 400 && (reason == "FAILED_PRECONDITION" || reason == "failedPrecondition"));
 }
 
-const char* kChangedText = "it was changed in Google since it was loaded; load again to see it";
+constexpr const char* kChangedText =
+    "it was changed in Google since it was loaded; load again to see the change";
+
+bool Stopped(const GHttpResponse& r) {
+  return r.status == 0 && r.error == "stopped";
+}
+
+std::string NameOf(const GoogleContact& c) {
+  std::string name = c.DisplayName.str();
+  if (name.empty()) name = (c.FirstName.str() + " " + c.LastName.str());
+  if (name == " ") name = c.PrimaryEmail.str();
+  return name.empty() || name == " " ? std::string("without a name") : "\"" + name + "\"";
+}
+
+std::string NameOf(const GoogleEvent& e) {
+  return e.Title.empty() ? std::string("without a title") : "\"" + e.Title.str() + "\"";
+}
+
+// "The contact "Ann Smith" was not added to Google: HTTP 400: ..."
+template <class Record>
+void Fail(RecordChange<Record>& c, const char* noun, const char* what, const std::string& why) {
+  c.done = false;
+  c.error = std::string("The ") + noun + " " + NameOf(*c.record) + " was not " + what + ": " + why;
+}
+
+std::string RuleOf(const json& event) {
+  for (const json& line : event.value("recurrence", json::array()))
+    if (line.is_string() && line.get<std::string>().rfind("RRULE:", 0) == 0)
+      return line.get<std::string>();
+  return {};
+}
 
 }  // namespace
-
-std::string GApiIdentity::Format() const {
-  std::string out = "file=" + id + "\nrev=" + etag;
-  if (!rule.empty()) out += "\nrule=" + rule;
-  return out;
-}
-
-GApiIdentity GApiIdentity::Parse(std::string_view text) {
-  GApiIdentity p;
-  while (!text.empty()) {
-    std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    if (line.substr(0, 5) == "file=") p.id = std::string(line.substr(5));
-    if (line.substr(0, 4) == "rev=") p.etag = std::string(line.substr(4));
-    if (line.substr(0, 5) == "rule=") p.rule = std::string(line.substr(5));
-    if (end == std::string_view::npos) break;
-    text.remove_prefix(end + 1);
-  }
-  return p;
-}
 
 GApiAccount::GApiAccount(GApiSettings settings)
     : settings_(std::move(settings)), http_(settings_), auth_(settings_, http_) {
@@ -129,13 +139,16 @@ bool GApiAccount::LoadGroups(std::string& error) {
       groups_.resourceOf.emplace(name, resource);
     }
     token = Str(j, "nextPageToken");
-    if (token.empty()) break;
+    if (token.empty()) {
+      groupsLoaded_ = true;
+      return true;
+    }
   }
-  groupsLoaded_ = true;
-  return true;
+  error = "Google gave more pages of contact groups than any account has.";
+  return false;
 }
 
-bool GApiAccount::LoadContacts(std::vector<GoogleContact>& out, std::string& error) {
+bool GApiAccount::LoadContacts(std::vector<LoadedRecord<GoogleContact>>& out, std::string& error) {
   if (!LoadGroups(error)) return false;
   std::string token;
   std::size_t total = 0;
@@ -147,18 +160,18 @@ bool GApiAccount::LoadContacts(std::vector<GoogleContact>& out, std::string& err
     GHttpResponse a = http_.Send(r);
     json j = Parse(a);
     if (!a.Ok() || !j.is_object()) {
-      error = "The contacts could not be loaded from Google after " + std::to_string(out.size()) +
-              " contacts: " + GApiErrorText(a);
+      error = Stopped(a) ? std::string()
+                         : "The contacts could not be loaded from Google after " +
+                               std::to_string(out.size()) + " contacts: " + GApiErrorText(a);
       return false;
     }
     if (j.contains("totalPeople") && j["totalPeople"].is_number_unsigned())
       total = j["totalPeople"].get<std::size_t>();
     for (const json& p : j.value("connections", json::array())) {
-      GoogleContact c;
-      ContactOfPerson(p, c, groups_);
-      c.RecordTag = static_cast<std::int32_t>(out.size() + 1);
-      c.PassThrough = GApiIdentity{Str(p, "resourceName"), Str(p, "etag"), {}}.Format();
-      out.push_back(std::move(c));
+      LoadedRecord<GoogleContact> l;
+      ContactOfPerson(p, l.record, groups_);
+      l.ref = PassThrough{Str(p, "resourceName"), Str(p, "etag")};
+      out.push_back(std::move(l));
       Tell("Loading", "contact", out.size(), std::max(total, out.size()));
     }
     token = Str(j, "nextPageToken");
@@ -173,16 +186,15 @@ std::vector<GHttpResponse> GApiAccount::PeopleWrites(const std::vector<GHttpRequ
   return http_.SendAll(requests, 1, settings_.peopleWritesPerMinute);
 }
 
-bool GApiAccount::EnsureGroups(const std::vector<GoogleContact*>& records,
-                               std::vector<std::string>& errors) {
+bool GApiAccount::EnsureGroups(std::span<RecordChange<GoogleContact>> batch) {
   std::string why;
   if (!LoadGroups(why)) {
-    std::fill(errors.begin(), errors.end(), why);
+    for (auto& c : batch) Fail(c, "contact", "saved", why);
     return false;
   }
   std::set<std::string> missing;
-  for (const GoogleContact* c : records)
-    for (const std::string& g : GroupNamesOf(c->Groups.view()))
+  for (const auto& c : batch)
+    for (const std::string& g : GroupNamesOf(c.record->Groups.view()))
       if (!groups_.resourceOf.count(g)) missing.insert(g);
   std::vector<GHttpRequest> requests;
   std::vector<std::string> names(missing.begin(), missing.end());
@@ -196,46 +208,39 @@ bool GApiAccount::EnsureGroups(const std::vector<GoogleContact*>& records,
     if (answers[i].Ok() && !resource.empty()) {
       groups_.resourceOf[names[i]] = resource;
       groups_.nameOf[resource] = names[i];
-      continue;
+    } else {
+      // The contacts still go in, without this one group.
+      QM_LOG_ERROR("The contact group \"%s\" could not be made: %s", names[i].c_str(),
+                   GApiErrorText(answers[i]).c_str());
     }
-    // The contacts still go in; only this group is missing on them.
-    std::string text =
-        "the group \"" + names[i] + "\" could not be made: " + GApiErrorText(answers[i]);
-    QM_LOG_ERROR("The contacts go in without it: %s", text.c_str());
   }
   return true;
 }
 
-std::vector<std::string> GApiAccount::AddContacts(std::vector<GoogleContact*> records) {
-  std::vector<std::string> errors(records.size());
-  if (records.empty()) return errors;
-  if (!EnsureGroups(records, errors)) return errors;
-  std::vector<GHttpRequest> requests;
-  for (std::size_t at = 0; at < records.size(); at += kPeopleBatch) {
+void GApiAccount::AddContacts(std::span<RecordChange<GoogleContact>> batch,
+                              SubmitProgress& progress) {
+  if (batch.empty() || !EnsureGroups(batch)) return;
+  std::vector<std::size_t> alone;
+  for (std::size_t first = 0; first < batch.size(); first += kPeopleBatch) {
+    const std::size_t last = std::min(batch.size(), first + kPeopleBatch);
     json contacts = json::array();
-    for (std::size_t i = at; i < std::min(records.size(), at + kPeopleBatch); ++i)
-      contacts.push_back({{"contactPerson", PersonOfContact(*records[i], groups_)}});
-    requests.push_back(JsonRequest("POST", settings_.peopleUrl + "people:batchCreateContacts",
-                                   json{{"contacts", contacts}, {"readMask", "metadata"}}));
-  }
-  std::vector<GHttpResponse> answers;
-  // One batch at a time, so that the progress line moves.
-  for (std::size_t b = 0; b < requests.size(); ++b) {
-    answers.push_back(PeopleWrites({requests[b]}).front());
-    Tell("Saving", "contact", std::min(records.size(), (b + 1) * kPeopleBatch), records.size());
-  }
-  std::vector<std::size_t> retryAlone;
-  for (std::size_t b = 0; b < answers.size(); ++b) {
-    const std::size_t first = b * kPeopleBatch;
-    const std::size_t last = std::min(records.size(), first + kPeopleBatch);
-    json j = Parse(answers[b]);
-    if (!answers[b].Ok() || !j.is_object()) {
-      // A batch is refused whole for one bad contact: each goes alone to find which.
-      if (answers[b].status >= 400 && answers[b].status < 500 && answers[b].status != 429)
-        for (std::size_t i = first; i < last; ++i) retryAlone.push_back(i);
-      else
-        for (std::size_t i = first; i < last; ++i)
-          errors[i] = "not added to Google: " + GApiErrorText(answers[b]);
+    for (std::size_t i = first; i < last; ++i)
+      contacts.push_back({{"contactPerson", PersonOfContact(*batch[i].record, groups_)}});
+    GHttpResponse a =
+        PeopleWrites({JsonRequest("POST", settings_.peopleUrl + "people:batchCreateContacts",
+                                  json{{"contacts", contacts}, {"readMask", "metadata"}})})
+            .front();
+    if (Stopped(a)) return;
+    json j = Parse(a);
+    if (!a.Ok() || !j.is_object()) {
+      // One bad contact fails its whole batch: each then goes alone, to find which.
+      if (a.status >= 400 && a.status < 500 && a.status != 429) {
+        for (std::size_t i = first; i < last; ++i) alone.push_back(i);
+        continue;
+      }
+      for (std::size_t i = first; i < last; ++i)
+        Fail(batch[i], "contact", "added to Google", GApiErrorText(a));
+      progress.Step(last - first);
       continue;
     }
     const json created = j.value("createdPeople", json::array());
@@ -246,75 +251,76 @@ std::vector<std::string> GApiAccount::AddContacts(std::vector<GoogleContact*> re
           entry.is_object() ? entry.value("person", json::object()) : json::object();
       if (why.empty() && Str(person, "resourceName").empty()) why = "no contact came back";
       if (!why.empty()) {
-        errors[i] = "not added to Google: " + why;
+        Fail(batch[i], "contact", "added to Google", why);
         continue;
       }
-      records[i]->PassThrough =
-          GApiIdentity{Str(person, "resourceName"), Str(person, "etag"), {}}.Format();
+      batch[i].ref = PassThrough{Str(person, "resourceName"), Str(person, "etag")};
+      batch[i].done = true;
     }
+    progress.Step(last - first);
   }
-  if (!retryAlone.empty()) {
-    std::vector<GHttpRequest> alone;
-    for (std::size_t i : retryAlone)
-      alone.push_back(
-          JsonRequest("POST", settings_.peopleUrl + "people:createContact?personFields=metadata",
-                      PersonOfContact(*records[i], groups_)));
-    std::vector<GHttpResponse> a = PeopleWrites(alone);
-    for (std::size_t k = 0; k < retryAlone.size(); ++k) {
-      std::size_t i = retryAlone[k];
-      json p = Parse(a[k]);
-      if (a[k].Ok() && !Str(p, "resourceName").empty())
-        records[i]->PassThrough = GApiIdentity{Str(p, "resourceName"), Str(p, "etag"), {}}.Format();
-      else
-        errors[i] = "not added to Google: " + GApiErrorText(a[k]);
+  if (alone.empty()) return;
+  std::vector<GHttpRequest> requests;
+  for (std::size_t i : alone)
+    requests.push_back(
+        JsonRequest("POST", settings_.peopleUrl + "people:createContact?personFields=metadata",
+                    PersonOfContact(*batch[i].record, groups_)));
+  std::vector<GHttpResponse> a = PeopleWrites(requests);
+  for (std::size_t k = 0; k < alone.size(); ++k) {
+    RecordChange<GoogleContact>& c = batch[alone[k]];
+    if (Stopped(a[k])) continue;
+    json p = Parse(a[k]);
+    if (a[k].Ok() && !Str(p, "resourceName").empty()) {
+      c.ref = PassThrough{Str(p, "resourceName"), Str(p, "etag")};
+      c.done = true;
+    } else {
+      Fail(c, "contact", "added to Google", GApiErrorText(a[k]));
     }
+    progress.Step();
   }
-  return errors;
 }
 
-std::vector<std::string> GApiAccount::UpdateContacts(std::vector<GoogleContact*> records) {
-  std::vector<std::string> errors(records.size());
-  if (records.empty()) return errors;
-  if (!EnsureGroups(records, errors)) return errors;
-  std::vector<GApiIdentity> ids;
-  for (std::size_t i = 0; i < records.size(); ++i) {
-    ids.push_back(GApiIdentity::Parse(records[i]->PassThrough.view()));
-    if (ids[i].id.rfind("people/", 0) != 0 || ids[i].etag.empty())
-      errors[i] = "not updated: the record does not say which Google contact it is";
-  }
+void GApiAccount::UpdateContacts(std::span<RecordChange<GoogleContact>> batch,
+                                 SubmitProgress& progress) {
+  if (batch.empty() || !EnsureGroups(batch)) return;
+  constexpr const char* kWhat = "updated in Google";
+  for (auto& c : batch)
+    if (c.ref.file.rfind("people/", 0) != 0 || c.ref.revision.empty())
+      Fail(c, "contact", kWhat, "it does not say which Google contact it is");
   // The contacts as Google has them now: our fields go over them, theirs stay.
-  std::vector<json> current(records.size());
+  std::vector<json> current(batch.size());
   std::vector<GHttpRequest> gets;
-  std::vector<std::vector<std::size_t>> getOf;
-  for (std::size_t at = 0; at < records.size(); at += kPeopleBatch) {
+  std::vector<std::vector<std::size_t>> members;
+  for (std::size_t first = 0; first < batch.size(); first += kPeopleBatch) {
     GHttpRequest r;
     r.url = settings_.peopleUrl + "people:batchGet?personFields=" + kGPersonFields;
-    std::vector<std::size_t> members;
-    for (std::size_t i = at; i < std::min(records.size(), at + kPeopleBatch); ++i) {
-      if (!errors[i].empty()) continue;
-      r.url += "&resourceNames=" + GUrlEncode(ids[i].id);
-      members.push_back(i);
+    std::vector<std::size_t> in;
+    for (std::size_t i = first; i < std::min(batch.size(), first + kPeopleBatch); ++i) {
+      if (!batch[i].error.empty()) continue;
+      r.url += "&resourceNames=" + GUrlEncode(batch[i].ref.file);
+      in.push_back(i);
     }
-    if (members.empty()) continue;
+    if (in.empty()) continue;
     gets.push_back(std::move(r));
-    getOf.push_back(std::move(members));
+    members.push_back(std::move(in));
   }
   std::vector<GHttpResponse> got = http_.SendAll(gets, 1, 0);
   for (std::size_t g = 0; g < gets.size(); ++g) {
+    if (Stopped(got[g])) return;
     json j = Parse(got[g]);
     std::map<std::string, json> byName;
     if (got[g].Ok() && j.is_object())
       for (const json& resp : j.value("responses", json::array()))
-        if (resp.is_object() && resp.contains("person"))
+        if (resp.is_object() && resp.contains("person") && EntryError(resp).empty())
           byName[Str(resp, "requestedResourceName")] = resp["person"];
-    for (std::size_t i : getOf[g]) {
-      auto it = byName.find(ids[i].id);
+    for (std::size_t i : members[g]) {
+      auto it = byName.find(batch[i].ref.file);
       if (!got[g].Ok())
-        errors[i] = "not updated: " + GApiErrorText(got[g]);
+        Fail(batch[i], "contact", kWhat, GApiErrorText(got[g]));
       else if (it == byName.end())
-        errors[i] = "not updated: the contact is no longer in Google";
-      else if (Str(it->second, "etag") != ids[i].etag)
-        errors[i] = std::string("not updated: ") + kChangedText;
+        Fail(batch[i], "contact", kWhat, "it is no longer in Google");
+      else if (Str(it->second, "etag") != batch[i].ref.revision)
+        Fail(batch[i], "contact", kWhat, kChangedText);
       else
         current[i] = it->second;
     }
@@ -326,77 +332,90 @@ std::vector<std::string> GApiAccount::UpdateContacts(std::vector<GoogleContact*>
     std::string fields;
   };
   std::vector<Change> changes;
-  for (std::size_t i = 0; i < records.size(); ++i) {
-    if (!errors[i].empty()) continue;
+  for (std::size_t i = 0; i < batch.size(); ++i) {
+    if (!batch[i].error.empty()) {
+      progress.Step();
+      continue;
+    }
     Change c{i, {}, {}};
-    c.person = MergePerson(current[i], PersonOfContact(*records[i], groups_), c.fields);
-    c.person["etag"] = ids[i].etag;  // the loaded one: a change since then is refused
-    c.person["resourceName"] = ids[i].id;
-    if (c.fields.empty()) continue;  // nothing of ours to write
+    c.person = MergePerson(current[i], PersonOfContact(*batch[i].record, groups_), c.fields);
+    // The etag as loaded: a change in Google since then is refused, not overwritten.
+    c.person["etag"] = batch[i].ref.revision;
+    c.person["resourceName"] = batch[i].ref.file;
+    if (c.fields.empty()) {
+      batch[i].done = true;  // nothing of ours to write
+      progress.Step();
+      continue;
+    }
     changes.push_back(std::move(c));
   }
   std::vector<Change*> alone;
-  for (std::size_t at = 0; at < changes.size(); at += kPeopleBatch) {
-    std::size_t end = std::min(changes.size(), at + kPeopleBatch);
+  for (std::size_t first = 0; first < changes.size(); first += kPeopleBatch) {
+    const std::size_t last = std::min(changes.size(), first + kPeopleBatch);
     json contacts = json::object();
     std::set<std::string> mask;
-    for (std::size_t k = at; k < end; ++k) {
-      contacts[ids[changes[k].index].id] = changes[k].person;
+    for (std::size_t k = first; k < last; ++k) {
+      contacts[batch[changes[k].index].ref.file] = changes[k].person;
       for (const std::string& f : GroupNamesOf(changes[k].fields)) mask.insert(f);
     }
     std::string maskText;
     for (const std::string& f : mask) maskText += (maskText.empty() ? "" : ",") + f;
-    // Each person is whole (the server's fields and ours), so a field in the mask that one of
-    // them does not touch is written back as it was.
+    // Each person is whole (Google's fields and ours), so a field of the mask that one of them
+    // does not change is written back as it was.
     GHttpResponse a =
         PeopleWrites(
             {JsonRequest(
                 "POST", settings_.peopleUrl + "people:batchUpdateContacts",
                 json{{"contacts", contacts}, {"updateMask", maskText}, {"readMask", "metadata"}})})
             .front();
-    Tell("Saving", "contact", end, changes.size());
+    if (Stopped(a)) return;
     json j = Parse(a);
     if (!a.Ok() || !j.is_object()) {
-      if (a.status >= 400 && a.status < 500 && a.status != 429)
-        for (std::size_t k = at; k < end; ++k) alone.push_back(&changes[k]);
-      else
-        for (std::size_t k = at; k < end; ++k)
-          errors[changes[k].index] = "not updated: " + GApiErrorText(a);
+      // A conflict of one contact fails its batch: each goes alone, to find which.
+      if (a.status >= 400 && a.status < 500 && a.status != 429) {
+        for (std::size_t k = first; k < last; ++k) alone.push_back(&changes[k]);
+        continue;
+      }
+      for (std::size_t k = first; k < last; ++k)
+        Fail(batch[changes[k].index], "contact", kWhat, GApiErrorText(a));
+      progress.Step(last - first);
       continue;
     }
     const json results = j.value("updateResult", json::object());
-    for (std::size_t k = at; k < end; ++k) {
-      std::size_t i = changes[k].index;
-      const std::string& id = ids[i].id;
-      const json entry = results.is_object() && results.contains(id) ? results[id] : json();
+    for (std::size_t k = first; k < last; ++k) {
+      RecordChange<GoogleContact>& c = batch[changes[k].index];
+      const json entry =
+          results.is_object() && results.contains(c.ref.file) ? results[c.ref.file] : json();
       std::string why = EntryError(entry);
       if (!why.empty()) {
-        errors[i] = "not updated: " + why;
+        Fail(c, "contact", kWhat, why);
         continue;
       }
-      records[i]->PassThrough =
-          GApiIdentity{id, Str(entry.value("person", json::object()), "etag"), {}}.Format();
+      c.ref.revision = Str(entry.value("person", json::object()), "etag");
+      c.done = true;
     }
+    progress.Step(last - first);
   }
-  if (!alone.empty()) {
-    std::vector<GHttpRequest> requests;
-    for (Change* c : alone)
-      requests.push_back(JsonRequest("PATCH",
-                                     settings_.peopleUrl + ids[c->index].id +
-                                         ":updateContact?updatePersonFields=" + c->fields +
-                                         "&personFields=metadata",
-                                     c->person));
-    std::vector<GHttpResponse> a = PeopleWrites(requests);
-    for (std::size_t k = 0; k < alone.size(); ++k) {
-      std::size_t i = alone[k]->index;
-      if (a[k].Ok())
-        records[i]->PassThrough = GApiIdentity{ids[i].id, Str(Parse(a[k]), "etag"), {}}.Format();
-      else
-        errors[i] = Conflict(a[k]) ? std::string("not updated: ") + kChangedText
-                                   : "not updated: " + GApiErrorText(a[k]);
+  if (alone.empty()) return;
+  std::vector<GHttpRequest> requests;
+  for (Change* ch : alone)
+    requests.push_back(JsonRequest("PATCH",
+                                   settings_.peopleUrl + batch[ch->index].ref.file +
+                                       ":updateContact?updatePersonFields=" + ch->fields +
+                                       "&personFields=metadata",
+                                   ch->person));
+  std::vector<GHttpResponse> a = PeopleWrites(requests);
+  for (std::size_t k = 0; k < alone.size(); ++k) {
+    RecordChange<GoogleContact>& c = batch[alone[k]->index];
+    if (Stopped(a[k])) continue;
+    if (a[k].Ok()) {
+      c.ref.revision = Str(Parse(a[k]), "etag");
+      c.done = true;
+    } else {
+      Fail(c, "contact", kWhat, Conflict(a[k]) ? std::string(kChangedText) : GApiErrorText(a[k]));
     }
+    progress.Step();
   }
-  return errors;
 }
 
 bool GApiAccount::LoadCalendar(GoogleCalendar& calendar, std::string& error) {
@@ -415,7 +434,7 @@ bool GApiAccount::LoadCalendar(GoogleCalendar& calendar, std::string& error) {
   return true;
 }
 
-bool GApiAccount::LoadEvents(std::vector<GoogleEvent>& out, std::string& error) {
+bool GApiAccount::LoadEvents(std::vector<LoadedRecord<GoogleEvent>>& out, std::string& error) {
   GEventOptions o{tzid_};
   std::string token;
   std::size_t exceptions = 0;
@@ -428,32 +447,28 @@ bool GApiAccount::LoadEvents(std::vector<GoogleEvent>& out, std::string& error) 
     GHttpResponse a = http_.Send(r);
     json j = Parse(a);
     if (!a.Ok() || !j.is_object()) {
-      error = "The events could not be loaded from Google after " + std::to_string(out.size()) +
-              " events: " + GApiErrorText(a);
+      error = Stopped(a) ? std::string()
+                         : "The events could not be loaded from Google after " +
+                               std::to_string(out.size()) + " events: " + GApiErrorText(a);
       return false;
     }
     for (const json& item : j.value("items", json::array())) {
-      // Changed single occurrences of a series come with it; the series stands for them.
+      // Changed occurrences of a series come beside it; the series stands for them.
       if (!Str(item, "recurringEventId").empty()) {
         ++exceptions;
         continue;
       }
       if (Str(item, "status") == "cancelled") continue;
-      GoogleEvent e;
-      if (!EventOfJson(item, e, o)) continue;
-      e.RecordTag = static_cast<std::int32_t>(out.size() + 1);
-      std::string rule;
-      for (const json& line : item.value("recurrence", json::array()))
-        if (line.is_string() && line.get<std::string>().rfind("RRULE:", 0) == 0)
-          rule = line.get<std::string>();
-      e.EventLink = GApiIdentity{Str(item, "id"), Str(item, "etag"), rule}.Format();
-      out.push_back(std::move(e));
+      LoadedRecord<GoogleEvent> l;
+      if (!EventOfJson(item, l.record, o)) continue;
+      l.ref = PassThrough{Str(item, "id"), Str(item, "etag")};
+      out.push_back(std::move(l));
       Tell("Loading", "event", out.size(), out.size());
     }
     token = Str(j, "nextPageToken");
     if (token.empty()) {
       if (exceptions)
-        QM_LOG_INFO("%zu changed occurrences of recurring events were left with their series.",
+        QM_LOG_INFO("%zu changed occurrences of recurring events stay with their series.",
                     exceptions);
       return true;
     }
@@ -479,70 +494,98 @@ std::string GApiAccount::ImportUid(const GoogleEvent& e) {
   return uid + "@quillmove";
 }
 
-std::vector<std::string> GApiAccount::AddEvents(std::vector<GoogleEvent*> records) {
-  std::vector<std::string> errors(records.size());
+void GApiAccount::AddEvents(std::span<RecordChange<GoogleEvent>> batch, SubmitProgress& progress) {
   GEventOptions o{tzid_};
   std::vector<GHttpRequest> requests;
-  for (GoogleEvent* e : records) {
-    json body = EventJsonOf(*e, o);
-    body["iCalUID"] = ImportUid(*e);
+  for (const auto& c : batch) {
+    json body = EventJsonOf(*c.record, o);
+    body["iCalUID"] = ImportUid(*c.record);
     requests.push_back(
         JsonRequest("POST", settings_.calendarUrl + "calendars/primary/events/import", body));
   }
   std::vector<GHttpResponse> answers =
       http_.SendAll(requests, settings_.parallel, settings_.calendarWritesPerMinute,
-                    [&](std::size_t done) { Tell("Saving", "event", done, records.size()); });
-  for (std::size_t i = 0; i < records.size(); ++i) {
+                    [&](std::size_t) { progress.Step(); });
+  for (std::size_t i = 0; i < batch.size(); ++i) {
+    if (Stopped(answers[i])) continue;
     json j = Parse(answers[i]);
     if (!answers[i].Ok() || Str(j, "id").empty()) {
-      errors[i] = "not added to Google: " + GApiErrorText(answers[i]);
+      Fail(batch[i], "event", "added to Google", GApiErrorText(answers[i]));
       continue;
     }
-    std::string rule;
-    for (const json& line : j.value("recurrence", json::array()))
-      if (line.is_string() && line.get<std::string>().rfind("RRULE:", 0) == 0)
-        rule = line.get<std::string>();
-    records[i]->EventLink = GApiIdentity{Str(j, "id"), Str(j, "etag"), rule}.Format();
+    batch[i].ref = PassThrough{Str(j, "id"), Str(j, "etag")};
+    batch[i].done = true;
   }
-  return errors;
 }
 
-std::vector<std::string> GApiAccount::UpdateEvents(std::vector<GoogleEvent*> records) {
-  std::vector<std::string> errors(records.size());
+void GApiAccount::UpdateEvents(std::span<RecordChange<GoogleEvent>> batch,
+                               SubmitProgress& progress) {
+  constexpr const char* kWhat = "updated in Google";
   GEventOptions o{tzid_};
-  std::vector<GHttpRequest> requests;
-  std::vector<std::size_t> sent;
-  for (std::size_t i = 0; i < records.size(); ++i) {
-    GApiIdentity id = GApiIdentity::Parse(records[i]->EventLink.view());
-    if (id.id.empty() || id.etag.empty()) {
-      errors[i] = "not updated: the record does not say which Google event it is";
+  std::vector<json> bodies(batch.size());
+  std::vector<std::size_t> recurring;
+  std::vector<GHttpRequest> gets;
+  for (std::size_t i = 0; i < batch.size(); ++i) {
+    RecordChange<GoogleEvent>& c = batch[i];
+    if (c.ref.file.empty() || c.ref.revision.empty()) {
+      Fail(c, "event", kWhat, "it does not say which Google event it is");
       continue;
     }
-    json body = EventJsonOf(*records[i], o);
-    // The series' rule as loaded stays with its exceptions; only a changed rule is sent.
-    if (body.contains("recurrence") && body["recurrence"].size() == 1 &&
-        body["recurrence"][0].get<std::string>() == id.rule)
-      body.erase("recurrence");
+    bodies[i] = EventJsonOf(*c.record, o);
+    if (!bodies[i].contains("recurrence")) continue;
+    recurring.push_back(i);
+    GHttpRequest r;
+    r.url = settings_.calendarUrl + "calendars/primary/events/" + GUrlEncode(c.ref.file);
+    gets.push_back(std::move(r));
+  }
+  // A series keeps its rule, and the dates it leaves out, unless our rule differs.
+  std::vector<GHttpResponse> got =
+      http_.SendAll(gets, settings_.parallel, settings_.calendarWritesPerMinute);
+  for (std::size_t k = 0; k < recurring.size(); ++k) {
+    std::size_t i = recurring[k];
+    if (Stopped(got[k])) return;
+    json current = Parse(got[k]);
+    if (!got[k].Ok() || !current.is_object()) {
+      Fail(batch[i], "event", kWhat, GApiErrorText(got[k]));
+      continue;
+    }
+    std::string rule = bodies[i]["recurrence"][0].get<std::string>();
+    if (rule == RuleOf(current)) {
+      bodies[i].erase("recurrence");
+      continue;
+    }
+    for (const json& line : current.value("recurrence", json::array()))
+      if (line.is_string() && line.get<std::string>().rfind("RRULE:", 0) != 0)
+        bodies[i]["recurrence"].push_back(line);
+  }
+  std::vector<GHttpRequest> requests;
+  std::vector<std::size_t> sent;
+  for (std::size_t i = 0; i < batch.size(); ++i) {
+    if (!batch[i].error.empty()) {
+      progress.Step();
+      continue;
+    }
     GHttpRequest r = JsonRequest(
-        "PATCH", settings_.calendarUrl + "calendars/primary/events/" + GUrlEncode(id.id), body);
-    r.headers.push_back("If-Match: " + id.etag);
+        "PATCH",
+        settings_.calendarUrl + "calendars/primary/events/" + GUrlEncode(batch[i].ref.file),
+        bodies[i]);
+    // Google refuses the patch (412) when the event changed since it was loaded.
+    r.headers.push_back("If-Match: " + batch[i].ref.revision);
     requests.push_back(std::move(r));
     sent.push_back(i);
   }
   std::vector<GHttpResponse> answers =
       http_.SendAll(requests, settings_.parallel, settings_.calendarWritesPerMinute,
-                    [&](std::size_t done) { Tell("Saving", "event", done, requests.size()); });
+                    [&](std::size_t) { progress.Step(); });
   for (std::size_t k = 0; k < sent.size(); ++k) {
-    std::size_t i = sent[k];
-    json j = Parse(answers[k]);
+    RecordChange<GoogleEvent>& c = batch[sent[k]];
+    if (Stopped(answers[k])) continue;
     if (!answers[k].Ok()) {
-      errors[i] = Conflict(answers[k]) ? std::string("not updated: ") + kChangedText
-                                       : "not updated: " + GApiErrorText(answers[k]);
+      Fail(c, "event", kWhat,
+           Conflict(answers[k]) ? std::string(kChangedText) : GApiErrorText(answers[k]));
       continue;
     }
-    GApiIdentity id = GApiIdentity::Parse(records[i]->EventLink.view());
-    id.etag = Str(j, "etag");
-    records[i]->EventLink = id.Format();
+    c.ref.revision = Str(Parse(answers[k]), "etag");
+    c.done = true;
   }
-  return errors;
 }

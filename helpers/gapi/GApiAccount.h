@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "AccountBackend.h"
 #include "gapi/GApiAuth.h"
 #include "gapi/GApiHttp.h"
 #include "gapi/GApiSettings.h"
@@ -31,17 +32,18 @@ class GApiAccount {
   // Signs in as `email` (silently when a refresh token is kept). False with a text for the user.
   bool Open(const std::string& email, std::string& error);
 
-  bool LoadContacts(std::vector<GoogleContact>& out, std::string& error);
-  // Each returns one text per record, "" when it went through. Added and updated records get
-  // their new pass-through text.
-  std::vector<std::string> AddContacts(std::vector<GoogleContact*> records);
-  std::vector<std::string> UpdateContacts(std::vector<GoogleContact*> records);
+  // Loads give each record its ref: the resource name or event id, and the etag. Adds and
+  // updates mark each change done (with its new ref) or give it an error text; one failure
+  // never stops the others, and a stop leaves the unanswered ones neither done nor failed.
+  bool LoadContacts(std::vector<LoadedRecord<GoogleContact>>& out, std::string& error);
+  void AddContacts(std::span<RecordChange<GoogleContact>> batch, SubmitProgress& progress);
+  void UpdateContacts(std::span<RecordChange<GoogleContact>> batch, SubmitProgress& progress);
 
   // The primary calendar: its name, id and time zone.
   bool LoadCalendar(GoogleCalendar& calendar, std::string& error);
-  bool LoadEvents(std::vector<GoogleEvent>& out, std::string& error);
-  std::vector<std::string> AddEvents(std::vector<GoogleEvent*> records);
-  std::vector<std::string> UpdateEvents(std::vector<GoogleEvent*> records);
+  bool LoadEvents(std::vector<LoadedRecord<GoogleEvent>>& out, std::string& error);
+  void AddEvents(std::span<RecordChange<GoogleEvent>> batch, SubmitProgress& progress);
+  void UpdateEvents(std::span<RecordChange<GoogleEvent>> batch, SubmitProgress& progress);
 
   // The iCalendar UID an added event is imported with: the same event content gives the same
   // UID, so a submit run again updates the events it added instead of adding them twice.
@@ -51,7 +53,7 @@ class GApiAccount {
 
  private:
   bool LoadGroups(std::string& error);
-  bool EnsureGroups(const std::vector<GoogleContact*>& records, std::vector<std::string>& errors);
+  bool EnsureGroups(std::span<RecordChange<GoogleContact>> batch);
   // Sends requests one after another at the People API's write pace.
   std::vector<GHttpResponse> PeopleWrites(const std::vector<GHttpRequest>& requests);
   void Tell(const char* verb, const char* noun, std::size_t i, std::size_t n) const {
@@ -66,14 +68,4 @@ class GApiAccount {
   GPersonGroups groups_;
   bool groupsLoaded_ = false;
   std::string tzid_;
-};
-
-// A record's place in the account, kept in its pass-through text.
-struct GApiIdentity {
-  std::string id;    // "people/c123" or an event id
-  std::string etag;  // as loaded
-  std::string rule;  // an event's RRULE line as loaded
-
-  std::string Format() const;
-  static GApiIdentity Parse(std::string_view text);
 };
