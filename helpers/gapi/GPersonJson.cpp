@@ -348,7 +348,8 @@ void ContactOfPerson(const json& p, GoogleContact& c, const GPersonGroups& group
   }
   c.Groups = names;
   // The account's last change: the contact source's update time.
-  for (const json& s : ListOf(p.value("metadata", json::object()), "sources")) {
+  const json metadata = p.value("metadata", json::object());
+  for (const json& s : ListOf(metadata, "sources")) {
     std::string when = Str(s, "updateTime");
     if (Str(s, "type") != "CONTACT" || when.size() < 19) continue;
     std::tm tm{};
