@@ -7,8 +7,9 @@
 #include <vector>
 
 #include "AccountBackend.h"
+#include "Backends.h"
 #include "HelperSession.h"
-#include "LocalBackend.h"
+#include "LocalAccount.h"
 #include "RecordKinds.h"
 #include "misc/CxDebugUtil.h"
 #include "misc/CxFile.h"
@@ -208,11 +209,6 @@ inline bool WriteCalendarFile(HelperSession& s, AccountBackend& account) {
   return ok;
 }
 
-// The back end of the session's account.
-inline std::unique_ptr<AccountBackend> MakeAccountBackend(const HelperSession&) {
-  return std::make_unique<LocalAccountBackend>(LocalAccount::AccountsRoot());
-}
-
 // The whole run of a helper: session, account, operation. Returns the exit code (meaningless
 // to the connector).
 template <class Kind>
@@ -220,9 +216,10 @@ int RunHelperProgram(int argc, char** argv) {
   using Record = typename Kind::Record;
   HelperSession session;
   if (!session.Begin(argc, argv)) return 2;
-  std::unique_ptr<AccountBackend> account = MakeAccountBackend(session);
   std::string error;
-  if (!account->Open(session.User(), session.Password(), error)) {
+  std::unique_ptr<AccountBackend> account =
+      MakeAccountBackend(HelperSettings::ForAccount(session.User()), error);
+  if (!account || !account->Open(session.User(), session.Password(), error)) {
     session.Error(error);
   } else if (session.StopRequested()) {
     session.Error(HelperSession::kStoppedText);

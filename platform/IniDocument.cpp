@@ -189,6 +189,28 @@ std::optional<std::string> IniDocument::Get(std::string_view section, std::strin
   return std::nullopt;
 }
 
+std::vector<std::string> IniDocument::SectionNames() const {
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < sections_.size(); ++i)
+    if (sections_[i].hasHeader && FindSection(sections_[i].name) == i)
+      names.push_back(sections_[i].name);
+  return names;
+}
+
+std::vector<std::pair<std::string, std::string>> IniDocument::Entries(
+    std::string_view section) const {
+  std::vector<std::pair<std::string, std::string>> out;
+  std::size_t s = FindSection(section);
+  if (s == std::string::npos) return out;
+  for (const Line& l : sections_[s].lines) {
+    if (!l.isKey) continue;
+    bool seen = false;
+    for (const auto& e : out) seen = seen || EqualsNoCase(e.first, l.name);
+    if (!seen) out.emplace_back(l.name, l.value);
+  }
+  return out;
+}
+
 void IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
   // A line break in a value would smuggle in a line of its own.
   std::string v(Trim(value));

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -26,6 +27,10 @@ class IniDocument {
   std::optional<std::string> Get(std::string_view section, std::string_view key) const;
   // Adds the section and key when missing.
   void Set(std::string_view section, std::string_view key, std::string_view value);
+  // The sections with a header, in file order (duplicates once), and one section's keys and
+  // values in file order.
+  std::vector<std::string> SectionNames() const;
+  std::vector<std::pair<std::string, std::string>> Entries(std::string_view section) const;
 
  private:
   struct Line {

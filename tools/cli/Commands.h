@@ -10,3 +10,4 @@ int SettingsCommand(const std::vector<std::string>& args);
 int GenerateCommand(const std::vector<std::string>& args);
 int DumpCommand(const std::vector<std::string>& args);
 int MigrateCommand(const std::vector<std::string>& args);
+int AccountCommand(const std::vector<std::string>& args);

@@ -17,7 +17,9 @@ void Usage() {
       "  dump google contacts|calendar|tasks|notes --email E --password P [--folder DIR]\n"
       "  dump google contacts|calendar|tasks|notes --data-file FILE\n"
       "  dump palm contacts|calendar|tasks|notes (--file F | --user ID) [--native]\n"
-      "  migrate [--dry-run] [--all] [--report FILE]\n");
+      "  migrate [--dry-run] [--all] [--report FILE]\n"
+      "  account set EMAIL [--backend local|dav|google] [--url URL] [--user NAME] [--ca-file F]\n"
+      "  account show EMAIL | account list\n");
 }
 
 }  // namespace
@@ -35,6 +37,7 @@ int main(int argc, char** argv) {
     if (command == "generate") return GenerateCommand(args);
     if (command == "dump") return DumpCommand(args);
     if (command == "migrate") return MigrateCommand(args);
+    if (command == "account") return AccountCommand(args);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "quillmove-cli: %s\n", e.what());
     return 1;

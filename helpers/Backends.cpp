@@ -1,0 +1,16 @@
+#include "Backends.h"
+
+#include "LocalBackend.h"
+
+std::unique_ptr<AccountBackend> MakeAccountBackend(const AccountSettings& settings,
+                                                   std::string& error) {
+  if (std::string problem = HelperSettings::Problem(settings); !problem.empty()) {
+    error = problem + (settings.chosen ? " (" + settings.file + ")" : std::string());
+    return nullptr;
+  }
+  if (settings.backend == HelperSettings::kLocal)
+    return std::make_unique<LocalAccountBackend>(LocalAccount::AccountsRoot());
+  error =
+      "The " + settings.backend + " back end of " + settings.email + " is not part of this build.";
+  return nullptr;
+}
