@@ -31,6 +31,7 @@ class GApiAccount {
 
   // Signs in as `email` (silently when a refresh token is kept). False with a text for the user.
   bool Open(const std::string& email, std::string& error);
+  std::string SettingsProblem() const { return auth_.SettingsProblem(); }
 
   // Loads give each record its ref: the resource name or event id, and the etag. Adds and
   // updates mark each change done (with its new ref) or give it an error text; one failure

@@ -229,23 +229,18 @@ std::string GApiAuth::TokenFilePath(const std::string& email) const {
   return settings_.tokenFolder + platform::FoldAscii(email) + ".token";
 }
 
-bool GApiAuth::CheckUrls(std::string& error) const {
+std::string GApiAuth::SettingsProblem() const {
   // Codes, secrets and tokens travel only encrypted, or not beyond this machine.
   for (const std::string* url : {&settings_.authUrl, &settings_.tokenUrl, &settings_.userInfoUrl,
                                  &settings_.peopleUrl, &settings_.calendarUrl}) {
     if (platform::StartsWithNoCase(*url, "https://") || LoopbackUrl(*url)) continue;
-    error = "The Google address " + *url + " is neither https nor on this machine.";
-    return false;
+    return "The Google address " + *url + " is neither https nor on this machine.";
   }
-  if (settings_.clientId.empty()) {
-    error = "No OAuth client is set for Google: key ClientId of [Google] in GHelper.ini.";
-    return false;
-  }
-  if (settings_.tokenFolder.empty()) {
-    error = "There is no folder to keep the Google authorisation in.";
-    return false;
-  }
-  return true;
+  if (settings_.clientId.empty())
+    return "No OAuth client is set for Google: key ClientId of [Google] in GHelper.ini.";
+  if (settings_.tokenFolder.empty())
+    return "There is no folder to keep the Google authorisation in.";
+  return {};
 }
 
 bool GApiAuth::LoadRefreshToken(const std::string& email) {
@@ -302,7 +297,8 @@ bool GApiAuth::Refresh(std::string& error) {
 }
 
 bool GApiAuth::Authorize(const std::string& email, std::string& error) {
-  if (!CheckUrls(error)) return false;
+  error = SettingsProblem();
+  if (!error.empty()) return false;
   if (LoadRefreshToken(email)) {
     RefreshResult r = RefreshWith(refreshToken_, error);
     if (r == RefreshResult::kOk) return true;

@@ -30,6 +30,8 @@ class GApiAuth {
   bool Refresh(std::string& error);
 
   std::string TokenFilePath(const std::string& email) const;
+  // Why these settings cannot sign in (no client id, an endpoint in clear text); "" when they can.
+  std::string SettingsProblem() const;
 
   // RFC 7636 pieces.
   static std::string Base64Url(const unsigned char* data, std::size_t size);
@@ -44,7 +46,6 @@ class GApiAuth {
   bool Consent(const std::string& email, std::string& error);
   bool LoadRefreshToken(const std::string& email);
   bool SaveRefreshToken(const std::string& email, std::string& error) const;
-  bool CheckUrls(std::string& error) const;
 
   const GApiSettings& settings_;
   GHttpClient& http_;
