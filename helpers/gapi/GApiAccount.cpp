@@ -172,8 +172,10 @@ bool GApiAccount::LoadContacts(std::vector<LoadedRecord<GoogleContact>>& out, st
       ContactOfPerson(p, l.record, groups_);
       l.ref = PassThrough{Str(p, "resourceName"), Str(p, "etag")};
       out.push_back(std::move(l));
-      Tell("Loading", "contact", out.size(), std::max(total, out.size()));
     }
+    // Once a page: the last of a count writes the status file, and the events' count is
+    // not known before the last page.
+    Tell("Loading", "contact", out.size(), std::max(total, out.size()));
     token = Str(j, "nextPageToken");
     if (token.empty()) return true;
   }
@@ -463,8 +465,8 @@ bool GApiAccount::LoadEvents(std::vector<LoadedRecord<GoogleEvent>>& out, std::s
       if (!EventOfJson(item, l.record, o)) continue;
       l.ref = PassThrough{Str(item, "id"), Str(item, "etag")};
       out.push_back(std::move(l));
-      Tell("Loading", "event", out.size(), out.size());
     }
+    Tell("Loading", "event", out.size(), out.size());
     token = Str(j, "nextPageToken");
     if (token.empty()) {
       if (exceptions)

@@ -54,6 +54,7 @@ STATE = {
     },
     "events": {},          # id -> event
     "event_order": [],
+    "uids": {},            # iCalUID -> id
     "stats": {"requests": 0, "by": {}, "rate_limited": 0, "max_batch": 0},
 }
 
@@ -478,16 +479,17 @@ class Handler(BaseHTTPRequestHandler):
 
     def store_event(self, e, uid):
         # An import of a known UID replaces that event: a re-run never duplicates.
-        for eid, cur in STATE["events"].items():
-            if cur.get("iCalUID") == uid:
-                keep = {k: cur[k] for k in ("id", "created", "htmlLink")}
-                cur.clear()
-                cur.update(e)
-                cur.update(keep)
-                cur.update({"etag": '"%d"' % next(IDS), "updated": now_stamp(), "iCalUID": uid,
-                            "kind": "calendar#event"})
-                cur.setdefault("status", "confirmed")
-                return cur
+        eid = STATE["uids"].get(uid)
+        if eid:
+            cur = STATE["events"][eid]
+            keep = {k: cur[k] for k in ("id", "created", "htmlLink")}
+            cur.clear()
+            cur.update(e)
+            cur.update(keep)
+            cur.update({"etag": '"%d"' % next(IDS), "updated": now_stamp(), "iCalUID": uid,
+                        "kind": "calendar#event"})
+            cur.setdefault("status", "confirmed")
+            return cur
         eid = secrets.token_hex(13)
         ev = dict(e)
         ev.update({"kind": "calendar#event", "id": eid, "etag": '"%d"' % next(IDS), "iCalUID": uid,
@@ -495,6 +497,7 @@ class Handler(BaseHTTPRequestHandler):
                    "htmlLink": "https://calendar.example/event?eid=" + eid})
         ev.setdefault("status", "confirmed")
         STATE["events"][eid] = ev
+        STATE["uids"][uid] = eid
         STATE["event_order"].append(eid)
         return ev
 
