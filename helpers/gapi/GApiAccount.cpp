@@ -285,139 +285,132 @@ void GApiAccount::AddContacts(std::span<RecordChange<GoogleContact>> batch,
 void GApiAccount::UpdateContacts(std::span<RecordChange<GoogleContact>> batch,
                                  SubmitProgress& progress) {
   if (batch.empty() || !EnsureGroups(batch)) return;
-  constexpr const char* kWhat = "updated in Google";
-  for (auto& c : batch)
-    if (c.ref.file.rfind("people/", 0) != 0 || c.ref.revision.empty())
-      Fail(c, "contact", kWhat, "it does not say which Google contact it is");
-  // The contacts as Google has them now: our fields go over them, theirs stay.
-  std::vector<json> current(batch.size());
-  std::vector<GHttpRequest> gets;
-  std::vector<std::vector<std::size_t>> members;
+  // Two hundred at a time from reading to writing: a large account never sits in memory
+  // twice over as JSON.
   for (std::size_t first = 0; first < batch.size(); first += kPeopleBatch) {
-    GHttpRequest r;
-    r.url = settings_.peopleUrl + "people:batchGet?personFields=" + kGPersonFields;
-    std::vector<std::size_t> in;
-    for (std::size_t i = first; i < std::min(batch.size(), first + kPeopleBatch); ++i) {
-      if (!batch[i].error.empty()) continue;
-      r.url += "&resourceNames=" + GUrlEncode(batch[i].ref.file);
-      in.push_back(i);
-    }
-    if (in.empty()) continue;
-    gets.push_back(std::move(r));
-    members.push_back(std::move(in));
+    const std::size_t last = std::min(batch.size(), first + kPeopleBatch);
+    if (!UpdateSomeContacts(batch.subspan(first, last - first), progress)) return;
   }
-  std::vector<GHttpResponse> got = http_.SendAll(gets, 1, 0);
-  for (std::size_t g = 0; g < gets.size(); ++g) {
-    if (Stopped(got[g])) return;
-    json j = Parse(got[g]);
-    std::map<std::string, json> byName;
-    if (got[g].Ok() && j.is_object())
-      for (const json& resp : j.value("responses", json::array()))
+}
+
+bool GApiAccount::UpdateSomeContacts(std::span<RecordChange<GoogleContact>> batch,
+                                     SubmitProgress& progress) {
+  constexpr const char* kWhat = "updated in Google";
+  // The contacts as Google has them now: our fields go over them, theirs stay.
+  GHttpRequest get;
+  get.url = settings_.peopleUrl + "people:batchGet?personFields=" + kGPersonFields;
+  bool any = false;
+  for (auto& c : batch) {
+    if (c.ref.file.rfind("people/", 0) != 0 || c.ref.revision.empty()) {
+      Fail(c, "contact", kWhat, "it does not say which Google contact it is");
+      continue;
+    }
+    get.url += "&resourceNames=" + GUrlEncode(c.ref.file);
+    any = true;
+  }
+  std::map<std::string, json> current;
+  if (any) {
+    GHttpResponse got = http_.Send(get);
+    if (Stopped(got)) return false;
+    json j = Parse(got);
+    if (got.Ok() && j.is_object())
+      for (json& resp : j["responses"])
         if (resp.is_object() && resp.contains("person") && EntryError(resp).empty())
-          byName[Str(resp, "requestedResourceName")] = resp["person"];
-    for (std::size_t i : members[g]) {
-      auto it = byName.find(batch[i].ref.file);
-      if (!got[g].Ok())
-        Fail(batch[i], "contact", kWhat, GApiErrorText(got[g]));
-      else if (it == byName.end())
-        Fail(batch[i], "contact", kWhat, "it is no longer in Google");
-      else if (Str(it->second, "etag") != batch[i].ref.revision)
-        Fail(batch[i], "contact", kWhat, kChangedText);
-      else
-        current[i] = it->second;
+          current[Str(resp, "requestedResourceName")] = std::move(resp["person"]);
+    for (auto& c : batch) {
+      if (!c.error.empty()) continue;
+      auto it = current.find(c.ref.file);
+      if (!got.Ok())
+        Fail(c, "contact", kWhat, GApiErrorText(got));
+      else if (it == current.end())
+        Fail(c, "contact", kWhat, "it is no longer in Google");
+      else if (Str(it->second, "etag") != c.ref.revision)
+        Fail(c, "contact", kWhat, kChangedText);
     }
   }
 
   struct Change {
-    std::size_t index;
+    RecordChange<GoogleContact>* change;
     json person;
     std::string fields;
   };
   std::vector<Change> changes;
-  for (std::size_t i = 0; i < batch.size(); ++i) {
-    if (!batch[i].error.empty()) {
-      progress.Step();
-      continue;
-    }
-    Change c{i, {}, {}};
-    c.person = MergePerson(current[i], PersonOfContact(*batch[i].record, groups_), c.fields);
+  std::set<std::string> mask;
+  json contacts = json::object();
+  for (auto& c : batch) {
+    if (!c.error.empty()) continue;
+    Change ch{&c, {}, {}};
+    ch.person = MergePerson(current[c.ref.file], PersonOfContact(*c.record, groups_), ch.fields);
     // The etag as loaded: a change in Google since then is refused, not overwritten.
-    c.person["etag"] = batch[i].ref.revision;
-    c.person["resourceName"] = batch[i].ref.file;
-    if (c.fields.empty()) {
-      batch[i].done = true;  // nothing of ours to write
-      progress.Step();
+    ch.person["etag"] = c.ref.revision;
+    ch.person["resourceName"] = c.ref.file;
+    if (ch.fields.empty()) {
+      c.done = true;  // nothing of ours to write
       continue;
     }
-    changes.push_back(std::move(c));
+    for (const std::string& f : GroupNamesOf(ch.fields)) mask.insert(f);
+    contacts[c.ref.file] = ch.person;
+    changes.push_back(std::move(ch));
   }
+  current.clear();
   std::vector<Change*> alone;
-  for (std::size_t first = 0; first < changes.size(); first += kPeopleBatch) {
-    const std::size_t last = std::min(changes.size(), first + kPeopleBatch);
-    json contacts = json::object();
-    std::set<std::string> mask;
-    for (std::size_t k = first; k < last; ++k) {
-      contacts[batch[changes[k].index].ref.file] = changes[k].person;
-      for (const std::string& f : GroupNamesOf(changes[k].fields)) mask.insert(f);
-    }
+  if (!changes.empty()) {
     std::string maskText;
     for (const std::string& f : mask) maskText += (maskText.empty() ? "" : ",") + f;
     // Each person is whole (Google's fields and ours), so a field of the mask that one of them
     // does not change is written back as it was.
     GHttpResponse a =
-        PeopleWrites(
-            {JsonRequest(
-                "POST", settings_.peopleUrl + "people:batchUpdateContacts",
-                json{{"contacts", contacts}, {"updateMask", maskText}, {"readMask", "metadata"}})})
+        PeopleWrites({JsonRequest("POST", settings_.peopleUrl + "people:batchUpdateContacts",
+                                  json{{"contacts", std::move(contacts)},
+                                       {"updateMask", maskText},
+                                       {"readMask", "metadata"}})})
             .front();
-    if (Stopped(a)) return;
+    if (Stopped(a)) return false;
     json j = Parse(a);
     if (!a.Ok() || !j.is_object()) {
-      // A conflict of one contact fails its batch: each goes alone, to find which.
-      if (a.status >= 400 && a.status < 500 && a.status != 429) {
-        for (std::size_t k = first; k < last; ++k) alone.push_back(&changes[k]);
-        continue;
+      // A conflict of one contact fails the batch: each goes alone, to find which.
+      for (Change& ch : changes) {
+        if (a.status >= 400 && a.status < 500 && a.status != 429)
+          alone.push_back(&ch);
+        else
+          Fail(*ch.change, "contact", kWhat, GApiErrorText(a));
       }
-      for (std::size_t k = first; k < last; ++k)
-        Fail(batch[changes[k].index], "contact", kWhat, GApiErrorText(a));
-      progress.Step(last - first);
-      continue;
-    }
-    const json results = j.value("updateResult", json::object());
-    for (std::size_t k = first; k < last; ++k) {
-      RecordChange<GoogleContact>& c = batch[changes[k].index];
-      const json entry =
-          results.is_object() && results.contains(c.ref.file) ? results[c.ref.file] : json();
-      std::string why = EntryError(entry);
-      if (!why.empty()) {
-        Fail(c, "contact", kWhat, why);
-        continue;
+    } else {
+      const json& results = j["updateResult"];
+      for (Change& ch : changes) {
+        RecordChange<GoogleContact>& c = *ch.change;
+        const json entry =
+            results.is_object() && results.contains(c.ref.file) ? results[c.ref.file] : json();
+        std::string why = EntryError(entry);
+        if (!why.empty()) {
+          Fail(c, "contact", kWhat, why);
+          continue;
+        }
+        c.ref.revision = Str(entry.value("person", json::object()), "etag");
+        c.done = true;
       }
-      c.ref.revision = Str(entry.value("person", json::object()), "etag");
-      c.done = true;
     }
-    progress.Step(last - first);
   }
-  if (alone.empty()) return;
   std::vector<GHttpRequest> requests;
   for (Change* ch : alone)
     requests.push_back(JsonRequest("PATCH",
-                                   settings_.peopleUrl + batch[ch->index].ref.file +
+                                   settings_.peopleUrl + ch->change->ref.file +
                                        ":updateContact?updatePersonFields=" + ch->fields +
                                        "&personFields=metadata",
                                    ch->person));
   std::vector<GHttpResponse> a = PeopleWrites(requests);
   for (std::size_t k = 0; k < alone.size(); ++k) {
-    RecordChange<GoogleContact>& c = batch[alone[k]->index];
-    if (Stopped(a[k])) continue;
+    RecordChange<GoogleContact>& c = *alone[k]->change;
+    if (Stopped(a[k])) return false;
     if (a[k].Ok()) {
       c.ref.revision = Str(Parse(a[k]), "etag");
       c.done = true;
     } else {
       Fail(c, "contact", kWhat, Conflict(a[k]) ? std::string(kChangedText) : GApiErrorText(a[k]));
     }
-    progress.Step();
   }
+  progress.Step(batch.size());
+  return true;
 }
 
 bool GApiAccount::LoadCalendar(GoogleCalendar& calendar, std::string& error) {

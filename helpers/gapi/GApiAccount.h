@@ -55,6 +55,8 @@ class GApiAccount {
  private:
   bool LoadGroups(std::string& error);
   bool EnsureGroups(std::span<RecordChange<GoogleContact>> batch);
+  // Up to 200 updates: read, merged, written. False when stopped.
+  bool UpdateSomeContacts(std::span<RecordChange<GoogleContact>> batch, SubmitProgress& progress);
   // Sends requests one after another at the People API's write pace.
   std::vector<GHttpResponse> PeopleWrites(const std::vector<GHttpRequest>& requests);
   void Tell(const char* verb, const char* noun, std::size_t i, std::size_t n) const {
