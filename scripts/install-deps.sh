@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   time mdbtools-dev libical-dev libcrypt-dev
   qt6-base-dev xvfb xauth
+  libcurl4-openssl-dev libssl-dev python3  # the helpers' Google back end; its test stand-in
 )
 
 missing=()

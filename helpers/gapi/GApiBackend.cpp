@@ -1,5 +1,7 @@
 #include "gapi/GApiBackend.h"
 
+#include "LocalAccount.h"
+
 namespace {
 
 // The change of a batch that a failed sign-in stops: each carries the reason, as each would
@@ -69,7 +71,9 @@ void GApiBackend::Serve(BackendHost& host) {
 
 bool GApiBackend::Open(const std::string& email, const std::string&, std::string& error) {
   email_ = email;
-  error = account_.SettingsProblem();
+  // The address names the file its refresh token is kept in.
+  error = LocalAccount::EmailProblem(email);
+  if (error.empty()) error = account_.SettingsProblem();
   return error.empty();
 }
 
