@@ -27,13 +27,17 @@ class BackendHost {
 };
 
 // Where a record lives in the account and which revision of it was loaded: a file, an address
-// (href) or a resource name, and its revision (an ETag). The program keeps it as the record's
-// pass-through text and hands it back with an update.
+// (href) or a resource name, its revision (an ETag) and, where the back end needs it to update
+// the record, its UID. The program keeps it as the record's pass-through text and hands it
+// back with an update.
 struct PassThrough {
   std::string file;
   std::string revision;
+  std::string uid;
 
-  std::string Format() const { return "file=" + file + "\nrev=" + revision; }
+  std::string Format() const {
+    return "file=" + file + "\nrev=" + revision + (uid.empty() ? "" : "\nuid=" + uid);
+  }
   static PassThrough Parse(std::string_view text);
 };
 

@@ -1,6 +1,7 @@
 #include "Backends.h"
 
 #include "LocalBackend.h"
+#include "dav/DavBackend.h"
 #include "gapi/GApiBackend.h"
 
 std::unique_ptr<AccountBackend> MakeAccountBackend(const AccountSettings& settings,
@@ -11,6 +12,8 @@ std::unique_ptr<AccountBackend> MakeAccountBackend(const AccountSettings& settin
   }
   if (settings.backend == HelperSettings::kLocal)
     return std::make_unique<LocalAccountBackend>(LocalAccount::AccountsRoot());
+  if (settings.backend == HelperSettings::kDav)
+    return std::make_unique<DavAccountBackend>(settings);
   if (settings.backend == HelperSettings::kGoogle) return std::make_unique<GApiBackend>();
   error =
       "The " + settings.backend + " back end of " + settings.email + " is not part of this build.";

@@ -143,11 +143,41 @@ class HelperFlow {
     return (dot == std::string::npos ? data : data.substr(0, dot)) + "Files.txt";
   }
 
+  // Index fields are kept to one line and one column each: %, tab and line breaks are escaped.
+  static std::string Escaped(std::string_view s) {
+    std::string out;
+    for (char c : s) {
+      if (c == '%' || c == '\t' || c == '\n' || c == '\r') {
+        char hex[4];
+        std::snprintf(hex, sizeof hex, "%%%02X", static_cast<unsigned char>(c));
+        out += hex;
+      } else {
+        out += c;
+      }
+    }
+    return out;
+  }
+  static std::string Unescaped(std::string_view s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+      unsigned value = 0;
+      if (s[i] == '%' && i + 2 < s.size() &&
+          std::sscanf(std::string(s.substr(i + 1, 2)).c_str(), "%2x", &value) == 1) {
+        out += static_cast<char>(value);
+        i += 2;
+      } else {
+        out += s[i];
+      }
+    }
+    return out;
+  }
+
   bool WriteIndex(const std::vector<PassThrough>& refs) {
     Record probe;
     if (Kind::PassThroughOf(probe)) return true;
     std::string text;
-    for (const PassThrough& ref : refs) text += ref.file + "\t" + ref.revision + "\n";
+    for (const PassThrough& ref : refs)
+      text += Escaped(ref.file) + "\t" + Escaped(ref.revision) + "\t" + Escaped(ref.uid) + "\n";
     std::string why;
     bool ok = ReplaceFile(
         IndexPath(), [&](CxFile& f) { return f.WriteBytes(text.data(), text.size()); }, &why);
@@ -167,13 +197,16 @@ class HelperFlow {
     while (start < text.size()) {
       std::size_t end = text.find('\n', start);
       if (end == std::string::npos) end = text.size();
-      std::string line = text.substr(start, end - start);
-      // The revision never holds a tab; a name might.
-      std::size_t tab = line.rfind('\t');
-      if (tab == std::string::npos)
-        refs.push_back(PassThrough{line, {}});
-      else
-        refs.push_back(PassThrough{line.substr(0, tab), line.substr(tab + 1)});
+      std::string_view line(text.data() + start, end - start);
+      PassThrough ref;
+      std::size_t tab = line.find('\t');
+      ref.file = Unescaped(line.substr(0, tab));
+      line.remove_prefix(tab == std::string_view::npos ? line.size() : tab + 1);
+      tab = line.find('\t');
+      ref.revision = Unescaped(line.substr(0, tab));
+      line.remove_prefix(tab == std::string_view::npos ? line.size() : tab + 1);
+      ref.uid = Unescaped(line);
+      refs.push_back(std::move(ref));
       start = end + 1;
     }
     return refs;

@@ -455,6 +455,7 @@ PassThrough PassThrough::Parse(std::string_view text) {
     std::string_view line = text.substr(0, end);
     if (line.substr(0, 5) == "file=") p.file = std::string(line.substr(5));
     if (line.substr(0, 4) == "rev=") p.revision = std::string(line.substr(4));
+    if (line.substr(0, 4) == "uid=") p.uid = std::string(line.substr(4));
     if (end == std::string_view::npos) break;
     text.remove_prefix(end + 1);
   }

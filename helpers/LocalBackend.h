@@ -36,7 +36,7 @@ class LocalRecordBackend : public RecordBackend<typename Kind::Record> {
         ++unreadable;
         continue;
       }
-      loaded.ref = PassThrough{names[i], Revision(content)};
+      loaded.ref = PassThrough{names[i], Revision(content), {}};
       out.push_back(std::move(loaded));
       host_.Progress("Loading", Kind::kNoun, i + 1, names.size());
     }
@@ -88,7 +88,7 @@ class LocalRecordBackend : public RecordBackend<typename Kind::Record> {
     }
     std::size_t hash = name.rfind('#');
     staged_[store_.Folder() + name.substr(0, hash)].push_back(&c);
-    c.ref = PassThrough{name, Revision(content)};
+    c.ref = PassThrough{name, Revision(content), {}};
     c.done = true;
   }
 

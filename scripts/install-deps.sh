@@ -6,8 +6,9 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   time mdbtools-dev libical-dev libcrypt-dev
+  libcurl4-openssl-dev libxml2-dev radicale
   qt6-base-dev xvfb xauth
-  libcurl4-openssl-dev libssl-dev python3  # the helpers' Google back end; its test stand-in
+  libssl-dev python3  # the helpers' Google back end; its test stand-in
 )
 
 missing=()

@@ -170,7 +170,7 @@ bool GApiAccount::LoadContacts(std::vector<LoadedRecord<GoogleContact>>& out, st
     for (const json& p : j.value("connections", json::array())) {
       LoadedRecord<GoogleContact> l;
       ContactOfPerson(p, l.record, groups_);
-      l.ref = PassThrough{Str(p, "resourceName"), Str(p, "etag")};
+      l.ref = PassThrough{Str(p, "resourceName"), Str(p, "etag"), {}};
       out.push_back(std::move(l));
     }
     // Once a page: the last of a count writes the status file, and the events' count is
@@ -256,7 +256,7 @@ void GApiAccount::AddContacts(std::span<RecordChange<GoogleContact>> batch,
         Fail(batch[i], "contact", "added to Google", why);
         continue;
       }
-      batch[i].ref = PassThrough{Str(person, "resourceName"), Str(person, "etag")};
+      batch[i].ref = PassThrough{Str(person, "resourceName"), Str(person, "etag"), {}};
       batch[i].done = true;
     }
     progress.Step(last - first);
@@ -273,7 +273,7 @@ void GApiAccount::AddContacts(std::span<RecordChange<GoogleContact>> batch,
     if (Stopped(a[k])) continue;
     json p = Parse(a[k]);
     if (a[k].Ok() && !Str(p, "resourceName").empty()) {
-      c.ref = PassThrough{Str(p, "resourceName"), Str(p, "etag")};
+      c.ref = PassThrough{Str(p, "resourceName"), Str(p, "etag"), {}};
       c.done = true;
     } else {
       Fail(c, "contact", "added to Google", GApiErrorText(a[k]));
@@ -456,7 +456,7 @@ bool GApiAccount::LoadEvents(std::vector<LoadedRecord<GoogleEvent>>& out, std::s
       if (Str(item, "status") == "cancelled") continue;
       LoadedRecord<GoogleEvent> l;
       if (!EventOfJson(item, l.record, o)) continue;
-      l.ref = PassThrough{Str(item, "id"), Str(item, "etag")};
+      l.ref = PassThrough{Str(item, "id"), Str(item, "etag"), {}};
       out.push_back(std::move(l));
     }
     Tell("Loading", "event", out.size(), out.size());
@@ -508,7 +508,7 @@ void GApiAccount::AddEvents(std::span<RecordChange<GoogleEvent>> batch, SubmitPr
       Fail(batch[i], "event", "added to Google", GApiErrorText(answers[i]));
       continue;
     }
-    batch[i].ref = PassThrough{Str(j, "id"), Str(j, "etag")};
+    batch[i].ref = PassThrough{Str(j, "id"), Str(j, "etag"), {}};
     batch[i].done = true;
   }
 }
