@@ -101,6 +101,8 @@ GApiAccount::GApiAccount(GApiSettings settings)
     return ok;
   });
   tzid_ = MachineTimeZone();
+  deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(settings_.runLimitSec);
+  SetStop({});
 }
 
 void GApiAccount::SetStatus(std::function<void(const std::string&)> status) {
@@ -108,9 +110,20 @@ void GApiAccount::SetStatus(std::function<void(const std::string&)> status) {
 }
 
 void GApiAccount::SetStop(std::function<bool()> stop) {
-  stop_ = stop;
-  auth_.SetStop(stop);
-  http_.SetStop(std::move(stop));
+  stop_ = [this, stop = std::move(stop)] {
+    if (stop && stop()) return true;
+    if (!timeUp_ && std::chrono::steady_clock::now() >= deadline_) {
+      timeUp_ = true;
+      std::string text = "Google answered too slowly to finish within " +
+                         std::to_string(settings_.runLimitSec / 60) +
+                         " minutes; what is left is saved when the migration runs again.";
+      QM_LOG_ERROR("%s", text.c_str());
+      if (warn_) warn_(text);
+    }
+    return timeUp_;
+  };
+  auth_.SetStop(stop_);
+  http_.SetStop(stop_);
 }
 
 bool GApiAccount::Open(const std::string& email, std::string& error) {

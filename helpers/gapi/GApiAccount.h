@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -26,7 +27,9 @@ class GApiAccount {
   explicit GApiAccount(GApiSettings settings);
 
   void SetStatus(std::function<void(const std::string&)> status);
+  // Asked while waiting; the run's time limit stops it too, with a warning.
   void SetStop(std::function<bool()> stop);
+  void SetWarning(std::function<void(const std::string&)> warn) { warn_ = std::move(warn); }
   void SetProgress(Progress progress) { progress_ = std::move(progress); }
 
   // Signs in as `email` (silently when a refresh token is kept). False with a text for the user.
@@ -68,6 +71,9 @@ class GApiAccount {
   GApiAuth auth_;
   Progress progress_;
   std::function<bool()> stop_;
+  std::function<void(const std::string&)> warn_;
+  std::chrono::steady_clock::time_point deadline_;
+  bool timeUp_ = false;
   GPersonGroups groups_;
   bool groupsLoaded_ = false;
   std::string tzid_;

@@ -64,6 +64,7 @@ void GApiBackend::Serve(BackendHost& host) {
   BackendHost* h = &host;
   account_.SetStatus([h](const std::string& line) { h->Status(line); });
   account_.SetStop([h] { return h->StopRequested(); });
+  account_.SetWarning([h](const std::string& text) { h->Warning(text); });
   account_.SetProgress([h](const char* verb, const char* noun, std::size_t i, std::size_t n) {
     h->Progress(verb, noun, i, n);
   });

@@ -59,6 +59,7 @@ GApiSettings GApiSettings::Load() {
   number("Parallel", s.parallel, 1, 32);
   number("CalendarWritesPerMinute", s.calendarWritesPerMinute, 0, 100000);
   number("PeopleWritesPerMinute", s.peopleWritesPerMinute, 0, 100000);
+  number("RunLimitSec", s.runLimitSec, 1, 86400);
   s.peopleUrl = WithSeparator(s.peopleUrl);
   s.calendarUrl = WithSeparator(s.calendarUrl);
   s.tokenFolder = tokenFolderSet         ? WithSeparator(s.tokenFolder)

@@ -26,6 +26,9 @@ struct GApiSettings {
   // Writes per minute the helper allows itself; 0 = as fast as the server answers.
   int calendarWritesPerMinute = 540;
   int peopleWritesPerMinute = 80;
+  // A run sends nothing new after this long, so that it ends by itself inside the program's
+  // 30 minutes even when Google slows it down; what is left is saved by the next run.
+  int runLimitSec = 1620;
 
   // Reads the settings files; missing keys keep the defaults above.
   static GApiSettings Load();
