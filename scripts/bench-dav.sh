@@ -56,10 +56,15 @@ url=http://127.0.0.1:$port/
 for _ in $(seq 100); do curl -s -o /dev/null "$url" && break; sleep 0.1; done
 echo "== Radicale $(radicale --version) at $url (storage $work/collections)"
 
-stored() { find "$work/collections/collection-root/$1" -name '*.vcf' 2>/dev/null | wc -l; }
+# Records only, not the server's caches beside them.
+stored() {
+  find "$work/collections/collection-root/$1" -name '.Radicale*' -prune -o -name '*.vcf' -print \
+    2>/dev/null | wc -l
+}
 
 echo "== quillmove-cli migrate into the dav account (user qm)"
 "$bin/quillmove-cli" account set "$email" --backend dav --url "$url" --user qm >/dev/null
+[[ -n ${CONNECTIONS:-} ]] && printf 'Connections=%s\n' "$CONNECTIONS" >>"$data/GHelper.ini"
 start=$(date +%s.%N)
 "$bin/quillmove-cli" migrate >"$work/dav.txt" 2>&1 || { cat "$work/dav.txt" >&2; exit 1; }
 ours=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')
@@ -87,7 +92,7 @@ url = "${url}vd/contacts/"
 username = "vd"
 password = "$password"
 CONF
-  yes | vdirsyncer -c "$work/vdirsyncer/config" discover >/dev/null 2>&1
+  { yes || true; } | vdirsyncer -c "$work/vdirsyncer/config" discover >/dev/null 2>&1
   start=$(date +%s.%N)
   vdirsyncer -c "$work/vdirsyncer/config" sync >"$work/vdirsyncer.txt" 2>&1 ||
     { tail -5 "$work/vdirsyncer.txt" >&2; exit 1; }

@@ -1,5 +1,7 @@
 #include "dav/DavBackend.h"
 
+#include <cstdlib>
+
 #include "platform/AsciiCase.h"
 
 namespace {
@@ -80,7 +82,12 @@ std::string RecordLabel(const GoogleNote& r) {
 }
 
 DavAccountBackend::DavAccountBackend(const AccountSettings& settings, DavTuning tuning)
-    : settings_(settings), tuning_(tuning) {}
+    : settings_(settings), tuning_(tuning) {
+  // A server that takes more at once may say so: Connections=n (1 to 16).
+  int connections = std::atoi(settings_.Value("Connections").c_str());
+  if (connections >= 1 && connections <= 16)
+    tuning_.putParallel = static_cast<std::size_t>(connections);
+}
 
 std::string DavAccountBackend::Failure(const DavReply& reply) {
   if (reply.status == 0) return "the server cannot be reached: " + reply.error;
