@@ -54,6 +54,10 @@ struct ContactCase {
   std::function<void(GoogleContact&)> fill;
 };
 
+void PrintTo(const ContactCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 // Contacts whose slots fill from the front come back field for field.
 class PersonRoundTrip : public ::testing::TestWithParam<ContactCase> {};
 
@@ -235,6 +239,10 @@ struct EventCase {
   const char* name;
   std::function<void(GoogleEvent&)> fill;
 };
+
+void PrintTo(const EventCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class EventRoundTrip : public ::testing::TestWithParam<EventCase> {
  protected:
