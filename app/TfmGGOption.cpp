@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "BackendSettings.h"
 #include "app/AppPrompt.h"
 #include "app/DetailForms.h"
 
@@ -25,6 +26,13 @@ TfmGGOption::TfmGGOption(WizardContext& ctx, QWidget* parent)
   form->addRow(tr("Google Account &Email:"), edtEmail);
   form->addRow(tr("&Password:"), edtPassword);
   layout->addLayout(form);
+  lblConsent = new QLabel(tr("Google signs this account in through its consent page, which "
+                             "opens in your web browser: no password is needed here."),
+                          this);
+  lblConsent->setObjectName(QStringLiteral("lblConsent"));
+  lblConsent->setWordWrap(true);
+  lblConsent->setVisible(false);
+  layout->addWidget(lblConsent);
 
   cbSaveEmail = new QCheckBox(tr("Save E&mail"), this);
   cbSaveEmail->setObjectName(QStringLiteral("cbSaveEmail"));
@@ -49,6 +57,7 @@ TfmGGOption::TfmGGOption(WizardContext& ctx, QWidget* parent)
   layout->addStretch(1);
 
   connect(cbFieldMap, &QCheckBox::toggled, btnMap, &QPushButton::setEnabled);
+  connect(edtEmail, &QLineEdit::textChanged, this, &TfmGGOption::ShowSignIn);
   connect(btnMap, &QPushButton::clicked, this, &TfmGGOption::OpenMap);
 }
 
@@ -66,6 +75,16 @@ bool& TfmGGOption::CustomSwitch() {
   }
 }
 
+// Google takes no passwords from programs: its accounts' helpers ask in the browser.
+bool TfmGGOption::SignsInThroughBrowser() const {
+  return HelperSettings::ForAccount(U(edtEmail->text().trimmed())).backend ==
+         HelperSettings::kGoogle;
+}
+
+void TfmGGOption::ShowSignIn() {
+  lblConsent->setVisible(SignsInThroughBrowser());
+}
+
 bool TfmGGOption::UpdatePage(bool save) {
   AppSettings& s = ctx_.settings;
   if (!save) {
@@ -73,6 +92,7 @@ bool TfmGGOption::UpdatePage(bool save) {
     cbSavePassword->setChecked(s.GGSavePassword);
     edtEmail->setText(Q(s.GGEmail));
     edtPassword->setText(Q(s.GGPassword));
+    ShowSignIn();
     if (s.SyncAddr) {
       cbFieldMap->setEnabled(true);
       cbFieldMap->setChecked(CustomSwitch());
@@ -90,7 +110,7 @@ bool TfmGGOption::UpdatePage(bool save) {
     edtEmail->setFocus();
     return false;
   }
-  if (edtPassword->text().isEmpty()) {
+  if (edtPassword->text().isEmpty() && !SignsInThroughBrowser()) {
     ShowError(this, tr("Please enter the password of your Google account."),
               EngineHost::Icon::kInformation);
     edtPassword->setFocus();

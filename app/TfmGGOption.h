@@ -3,6 +3,7 @@
 #include "app/TfmPage.h"
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -19,8 +20,12 @@ class TfmGGOption : public TfmPage {
   QCheckBox* cbSavePassword;
   QCheckBox* cbFieldMap;
   QPushButton* btnMap;
+  // Shown for an account served by Google's own sign-in, where no password is asked.
+  QLabel* lblConsent;
 
  private:
   bool& CustomSwitch();
+  bool SignsInThroughBrowser() const;
+  void ShowSignIn();
   void OpenMap();
 };

@@ -2,6 +2,7 @@
 
 #include "LocalBackend.h"
 #include "dav/DavBackend.h"
+#include "gapi/GApiBackend.h"
 
 std::unique_ptr<AccountBackend> MakeAccountBackend(const AccountSettings& settings,
                                                    std::string& error) {
@@ -13,6 +14,7 @@ std::unique_ptr<AccountBackend> MakeAccountBackend(const AccountSettings& settin
     return std::make_unique<LocalAccountBackend>(LocalAccount::AccountsRoot());
   if (settings.backend == HelperSettings::kDav)
     return std::make_unique<DavAccountBackend>(settings);
+  if (settings.backend == HelperSettings::kGoogle) return std::make_unique<GApiBackend>();
   error =
       "The " + settings.backend + " back end of " + settings.email + " is not part of this build.";
   return nullptr;

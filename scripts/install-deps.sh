@@ -8,6 +8,7 @@ packages=(
   time mdbtools-dev libical-dev libcrypt-dev
   libcurl4-openssl-dev libxml2-dev radicale
   qt6-base-dev xvfb xauth
+  libssl-dev python3  # the helpers' Google back end; its test stand-in
 )
 
 missing=()

@@ -242,6 +242,15 @@ class AppTest : public QObject {
     QCOMPARE(prompt_.Last(), QStringLiteral("Please enter the password of your Google account."));
     QCOMPARE(M().focusWidget(), static_cast<QWidget*>(gg->edtPassword));
     QCOMPARE(M().PageIndex(), 1);
+    // A Gmail address is served by Google's own sign-in: the page says so and asks no password.
+    QVERIFY(gg->lblConsent->isHidden());
+    gg->edtEmail->setText(QStringLiteral("ann@gmail.com"));
+    QVERIFY(!gg->lblConsent->isHidden());
+    const std::size_t shown = prompt_.messages.size();
+    QVERIFY(gg->UpdatePage(true));
+    QCOMPARE(prompt_.messages.size(), shown);
+    gg->edtEmail->setText(QStringLiteral("ann@example.org"));
+    QVERIFY(gg->lblConsent->isHidden());
     gg->edtPassword->setText(QStringLiteral("pw"));
     M().btnNext->click();
     QCOMPARE(M().PageIndex(), 2);
