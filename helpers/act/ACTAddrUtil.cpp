@@ -3,7 +3,7 @@
 
 namespace {
 
-struct ContactKind {
+struct ACTContactKind {
   using Record = ACTContactRecord;
   static constexpr const char* kNoun = "contact";
 
@@ -35,5 +35,5 @@ struct ContactKind {
 }  // namespace
 
 int main(int argc, char** argv) {
-  return RunACTHelper<ContactKind>(argc, argv);
+  return RunACTHelper<ACTContactKind>(argc, argv);
 }

@@ -3,7 +3,7 @@
 
 namespace {
 
-struct EventKind {
+struct ACTEventKind {
   using Record = ACTEventRecord;
   static constexpr const char* kNoun = "activity";
 
@@ -35,5 +35,5 @@ struct EventKind {
 }  // namespace
 
 int main(int argc, char** argv) {
-  return RunACTHelper<EventKind>(argc, argv);
+  return RunACTHelper<ACTEventKind>(argc, argv);
 }

@@ -3,7 +3,7 @@
 
 namespace {
 
-struct NoteKind {
+struct ACTNoteKind {
   using Record = ACTNoteRecord;
   static constexpr const char* kNoun = "note";
 
@@ -35,5 +35,5 @@ struct NoteKind {
 }  // namespace
 
 int main(int argc, char** argv) {
-  return RunACTHelper<NoteKind>(argc, argv);
+  return RunACTHelper<ACTNoteKind>(argc, argv);
 }

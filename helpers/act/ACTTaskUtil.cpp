@@ -9,7 +9,7 @@ enum TaskList { kTodo = 0, kOpportunity = 1, kOpportunityNote = 2 };
 constexpr const char* kOpportunityText = "Opportunity";
 constexpr const char* kOpportunityNoteText = "Opportunity note";
 
-struct TaskKind {
+struct ACTTaskKind {
   using Record = ACTTaskRecord;
   static constexpr const char* kNoun = "to-do";
 
@@ -77,5 +77,5 @@ struct TaskKind {
 }  // namespace
 
 int main(int argc, char** argv) {
-  return RunACTHelper<TaskKind>(argc, argv);
+  return RunACTHelper<ACTTaskKind>(argc, argv);
 }
