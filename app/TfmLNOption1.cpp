@@ -11,10 +11,14 @@
 #include "misc/WinUtil.h"
 
 namespace {
+// With a separator at the end: the registry's Path may have none.
 QString NotesFolder() {
   char folder[260];
   GetNotesProgramFolder(folder, sizeof folder);
-  return QString::fromUtf8(folder);
+  QString path = QString::fromUtf8(folder);
+  if (!path.isEmpty() && !path.endsWith(QLatin1Char('/')) && !path.endsWith(QLatin1Char('\\')))
+    path += QLatin1Char('/');
+  return path;
 }
 }  // namespace
 
