@@ -32,7 +32,7 @@ TfmLNOption1::TfmLNOption1(WizardContext& ctx, QWidget* parent)
   btnNotesBrowse = new QPushButton(QStringLiteral("..."), this);
   btnNotesBrowse->setObjectName(QStringLiteral("btnNotesBrowse"));
   btnNotesBrowse->setAccessibleName(tr("Browse for the Notes program"));
-  form->addRow(tr("&Notes.exe Path:"), EditRow(edtNotesPath, btnNotesBrowse));
+  AddEditRow(form, tr("&Notes.exe Path:"), edtNotesPath, btnNotesBrowse);
   lblNotesVersion = new QLabel(this);
   lblNotesVersion->setObjectName(QStringLiteral("lblNotesVersion"));
   form->addRow(tr("Lotus Notes Version:"), lblNotesVersion);
@@ -52,7 +52,7 @@ TfmLNOption1::TfmLNOption1(WizardContext& ctx, QWidget* parent)
   btnIDFileBrowse = new QPushButton(QStringLiteral("..."), this);
   btnIDFileBrowse->setObjectName(QStringLiteral("btnIDFileBrowse"));
   btnIDFileBrowse->setAccessibleName(tr("Browse for the user ID file"));
-  form->addRow(tr("User &ID File:"), EditRow(edtIDFile, btnIDFileBrowse));
+  AddEditRow(form, tr("User &ID File:"), edtIDFile, btnIDFileBrowse);
   layout->addLayout(form);
   layout->addStretch(1);
 
