@@ -78,6 +78,9 @@ void SetDark(QApplication& app) {
   p.setColor(QPalette::ButtonText, QColor(0xe0, 0xe0, 0xe0));
   p.setColor(QPalette::Highlight, QColor(0x3d, 0x6e, 0xa8));
   p.setColor(QPalette::HighlightedText, Qt::white);
+  // Dark themes bring a light link colour; Qt's default blue is unreadable on this window.
+  p.setColor(QPalette::Link, QColor(0x6c, 0xb4, 0xff));
+  p.setColor(QPalette::LinkVisited, QColor(0xb4, 0x9c, 0xff));
   p.setColor(QPalette::ToolTipBase, QColor(0x33, 0x33, 0x33));
   p.setColor(QPalette::ToolTipText, QColor(0xe0, 0xe0, 0xe0));
   p.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
