@@ -44,13 +44,13 @@ TfmACTOption::TfmACTOption(WizardContext& ctx, QWidget* parent)
   btnAppBrowse = new QPushButton(QStringLiteral("..."), this);
   btnAppBrowse->setObjectName(QStringLiteral("btnAppBrowse"));
   btnAppBrowse->setAccessibleName(tr("Browse for the ACT! program"));
-  form->addRow(tr("&App Path:"), EditRow(edtAppPath, btnAppBrowse));
+  AddEditRow(form, tr("&App Path:"), edtAppPath, btnAppBrowse);
   edtPadName = new QLineEdit(this);
   edtPadName->setObjectName(QStringLiteral("edtPadName"));
   btnPadBrowse = new QPushButton(QStringLiteral("..."), this);
   btnPadBrowse->setObjectName(QStringLiteral("btnPadBrowse"));
   btnPadBrowse->setAccessibleName(tr("Browse for the ACT! database"));
-  form->addRow(tr("PA&D Path:"), EditRow(edtPadName, btnPadBrowse));
+  AddEditRow(form, tr("PA&D Path:"), edtPadName, btnPadBrowse);
   auto* what = new QLabel(tr("What is ACT! PAD?"), this);
   what->setToolTip(
       tr("The .pad file names an ACT! database; ACT! keeps it in the "

@@ -11,10 +11,14 @@
 #include "misc/WinUtil.h"
 
 namespace {
+// With a separator at the end: the registry's Path may have none.
 QString NotesFolder() {
   char folder[260];
   GetNotesProgramFolder(folder, sizeof folder);
-  return QString::fromUtf8(folder);
+  QString path = QString::fromUtf8(folder);
+  if (!path.isEmpty() && !path.endsWith(QLatin1Char('/')) && !path.endsWith(QLatin1Char('\\')))
+    path += QLatin1Char('/');
+  return path;
 }
 }  // namespace
 
@@ -28,7 +32,7 @@ TfmLNOption1::TfmLNOption1(WizardContext& ctx, QWidget* parent)
   btnNotesBrowse = new QPushButton(QStringLiteral("..."), this);
   btnNotesBrowse->setObjectName(QStringLiteral("btnNotesBrowse"));
   btnNotesBrowse->setAccessibleName(tr("Browse for the Notes program"));
-  form->addRow(tr("&Notes.exe Path:"), EditRow(edtNotesPath, btnNotesBrowse));
+  AddEditRow(form, tr("&Notes.exe Path:"), edtNotesPath, btnNotesBrowse);
   lblNotesVersion = new QLabel(this);
   lblNotesVersion->setObjectName(QStringLiteral("lblNotesVersion"));
   form->addRow(tr("Lotus Notes Version:"), lblNotesVersion);
@@ -48,7 +52,7 @@ TfmLNOption1::TfmLNOption1(WizardContext& ctx, QWidget* parent)
   btnIDFileBrowse = new QPushButton(QStringLiteral("..."), this);
   btnIDFileBrowse->setObjectName(QStringLiteral("btnIDFileBrowse"));
   btnIDFileBrowse->setAccessibleName(tr("Browse for the user ID file"));
-  form->addRow(tr("User &ID File:"), EditRow(edtIDFile, btnIDFileBrowse));
+  AddEditRow(form, tr("User &ID File:"), edtIDFile, btnIDFileBrowse);
   layout->addLayout(form);
   layout->addStretch(1);
 

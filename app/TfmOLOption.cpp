@@ -21,7 +21,7 @@ TfmOLOption::TfmOLOption(WizardContext& ctx, QWidget* parent)
   btnOLBrowse->setObjectName(QStringLiteral("btnOLBrowse"));
   // The program path is found, not chosen: the button has no action.
   btnOLBrowse->setEnabled(false);
-  form->addRow(tr("Outlook.exe &Path:"), EditRow(edtOLPath, btnOLBrowse));
+  AddEditRow(form, tr("Outlook.exe &Path:"), edtOLPath, btnOLBrowse);
   lblOLVersion = new QLabel(this);
   lblOLVersion->setObjectName(QStringLiteral("lblOLVersion"));
   form->addRow(tr("Outlook Version:"), lblOLVersion);

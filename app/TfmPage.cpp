@@ -1,5 +1,6 @@
 #include "app/TfmPage.h"
 
+#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,6 +35,13 @@ QHBoxLayout* TfmPage::EditRow(QLineEdit* edit, QPushButton* browse) {
     row->addWidget(browse);
   }
   return row;
+}
+
+void TfmPage::AddEditRow(QFormLayout* form, const QString& label, QLineEdit* edit,
+                         QPushButton* browse) {
+  auto* text = new QLabel(label, this);
+  text->setBuddy(edit);
+  form->addRow(text, EditRow(edit, browse));
 }
 
 bool TfmPage::RunEngine(const std::function<bool(AppEngine&)>& driver) {

@@ -36,6 +36,10 @@ class TfmPage : public QWidget {
   QLabel* AddHeading(class QVBoxLayout* layout, const QString& text);
   // A line edit with its browse button "...", for a form row.
   static QHBoxLayout* EditRow(QLineEdit* edit, QPushButton* browse);
+  // A form row of EditRow under a label whose mnemonic goes to the edit (a row given as a layout
+  // gets a label without a buddy, which shows its '&').
+  void AddEditRow(class QFormLayout* form, const QString& label, QLineEdit* edit,
+                  QPushButton* browse);
   // Runs an engine driver on the worker thread.
   bool RunEngine(const std::function<bool(AppEngine&)>& driver);
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything and runs the main job: the headless demo migration (a sample Palm Desktop
-# user into a fresh local account, then a second run that finds nothing left to do), then the
-# wizard over the same data when a display is available.
+# Builds everything and runs the main job: the headless demo migrations (a sample Palm Desktop
+# user, the demo Outlook store, ACT! database and Lotus Notes databases, each into a fresh local
+# account, then a second run that finds nothing left to do), then the wizard over the same data
+# when a display is available.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh

@@ -12,7 +12,7 @@
 #include <QTest>
 #include <memory>
 
-#include "app/AppPrompt.h"
+#include "WizardWalk.h"
 #include "app/QtEngineHost.h"
 #include "app/TfmData.h"
 #include "app/TfmFinish.h"
@@ -24,31 +24,6 @@
 #include "misc/CxIniUtil.h"
 #include "palm/PmUsers.h"
 #include "platform/Registry.h"
-
-namespace {
-
-// Records the boxes instead of showing them.
-class QuietPrompt : public AppPrompt {
- public:
-  QStringList messages;
-  void ShowMessage(QWidget*, const QString& caption, const QString& text,
-                   EngineHost::Icon) override {
-    messages << caption + QStringLiteral(": ") + text;
-  }
-  QString OpenFileName(QWidget*, const QString&, const QString&, const QStringList&) override {
-    return {};
-  }
-  bool OpenUrl(const QUrl&) override { return true; }
-  void ShowErrorReport(QWidget*, AppSettings&, const QString& what) override {
-    messages << QStringLiteral("Report: ") + what;
-  }
-};
-
-int Files(const QString& folder, const QString& pattern) {
-  return static_cast<int>(QDir(folder).entryList({pattern}, QDir::Files).size());
-}
-
-}  // namespace
 
 class WizardMigrationTest : public QObject {
   Q_OBJECT
@@ -84,24 +59,7 @@ class WizardMigrationTest : public QObject {
     QVERIFY2(M().CurrentPage() == M().fmPDData, qPrintable(prompt_.messages.join('\n')));
   }
 
-  // "new/different/same" of a list's rows; every row's colour and tick follow its status.
-  QString Statuses(ReviewModel* model) {
-    const AppSettings& s = *settings_;
-    const QColor colours[] = {FromColorRef(s.SameColor), FromColorRef(s.NewColor),
-                              FromColorRef(s.DiffColor)};
-    int counts[3] = {0, 0, 0};
-    for (int row = 0; row < model->rowCount(); ++row) {
-      QModelIndex i = model->index(row, 0);
-      const QColor c = model->data(i, ReviewModel::kStatusColorRole).value<QColor>();
-      const bool ticked = model->data(i, Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked;
-      int status = -1;
-      for (int k = 0; k < 3; ++k)
-        if (c == colours[k]) status = k;
-      if (status < 0 || ticked != (status != 0)) return QStringLiteral("row %1 wrong").arg(row);
-      ++counts[status];
-    }
-    return QStringLiteral("%1/%2/%3").arg(counts[1]).arg(counts[2]).arg(counts[0]);
-  }
+  QString Statuses(ReviewModel* model) { return ::Statuses(*settings_, model); }
   static int Changed(const QString& statuses) {
     const QStringList parts = statuses.split(QLatin1Char('/'));
     return parts.size() == 3 ? parts[0].toInt() + parts[1].toInt() : -1;

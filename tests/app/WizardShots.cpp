@@ -1,8 +1,10 @@
-// A harness, not a test: walks the wizard over the real engine, the demo Palm installation and
-// our helper programs, and saves a PNG of every page and dialog into a folder, to be looked at.
-// Usage: qm_wizard_shots FOLDER [--dark]   (run under a display, e.g. xvfb-run; QT_SCALE_FACTOR
-// for high-DPI shots). --dark uses a dark palette, as a dark desktop theme would.
+// A harness, not a test: walks the wizard over the real engine, the demo Palm installation, the
+// demo data of Outlook, ACT! and Lotus Notes and our helper programs, and saves a PNG of every page
+// and dialog into a folder, to be looked at. Usage: qm_wizard_shots FOLDER [--dark]   (run under a
+// display, e.g. xvfb-run; QT_SCALE_FACTOR for high-DPI shots). --dark uses a dark palette, as a
+// dark desktop theme would.
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
@@ -16,14 +18,19 @@
 #include <cstdio>
 #include <memory>
 
+#include "RoadsDemo.h"
 #include "app/AppPrompt.h"
 #include "app/QtEngineHost.h"
+#include "app/TfmACTOption.h"
 #include "app/TfmData.h"
 #include "app/TfmDebug.h"
 #include "app/TfmDump.h"
 #include "app/TfmFinish.h"
 #include "app/TfmGGOption.h"
+#include "app/TfmLNOption1.h"
+#include "app/TfmLNOption2.h"
 #include "app/TfmMain.h"
+#include "app/TfmOLOption.h"
 #include "app/TfmPDOption.h"
 #include "app/TfmSource.h"
 #include "app/TfmWait.h"
@@ -71,12 +78,72 @@ void SetDark(QApplication& app) {
   p.setColor(QPalette::ButtonText, QColor(0xe0, 0xe0, 0xe0));
   p.setColor(QPalette::Highlight, QColor(0x3d, 0x6e, 0xa8));
   p.setColor(QPalette::HighlightedText, Qt::white);
+  // Dark themes bring a light link colour; Qt's default blue is unreadable on this window.
+  p.setColor(QPalette::Link, QColor(0x6c, 0xb4, 0xff));
+  p.setColor(QPalette::LinkVisited, QColor(0xb4, 0x9c, 0xff));
   p.setColor(QPalette::ToolTipBase, QColor(0x33, 0x33, 0x33));
   p.setColor(QPalette::ToolTipText, QColor(0xe0, 0xe0, 0xe0));
   p.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
   p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
   p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x80));
   QApplication::setPalette(p);
+}
+
+// The review page's tabs of the types shown, one shot each.
+void ShootReview(TfmMain& m, TfmData* page, const QString& prefix) {
+  if (m.CurrentPage() != page) {
+    std::fprintf(stderr, "%s: not on the review page\n", qPrintable(prefix));
+    return;
+  }
+  const char* names[] = {"contacts", "calendar", "tasks", "notes"};
+  for (int type = kTypeContacts; type <= kTypeNotes; ++type) {
+    if (!page->TabShown(type)) continue;
+    page->pData->setCurrentIndex(type);
+    Shot(&m, prefix + QLatin1String(names[type]));
+  }
+  page->pData->setCurrentIndex(kTypeContacts);
+}
+
+// From the source page to the first option page of a source, the Google page filled in.
+void ToOptions(TfmMain& m, AppSettings& settings, QRadioButton* source, const char* email) {
+  source->setChecked(true);
+  m.btnNext->click();
+  // The wizard offers contacts and calendar only; tasks show the sources' importance words.
+  settings.SyncTask = source != m.fmSource->rbtnOL;
+  m.fmGGOption->edtEmail->setText(QLatin1String(email));
+  m.fmGGOption->edtPassword->setText(QStringLiteral("demo-password"));
+  m.btnNext->click();
+}
+
+// The option pages of Outlook, ACT! and Lotus Notes filled with their demo data, and the review
+// pages of each.
+void ShootRoads(TfmMain& m, AppSettings& settings, const RoadsDemo& demo) {
+  ToOptions(m, settings, m.fmSource->rbtnOL, "outlook-demo@example.org");
+  Shot(&m, "20-outlook-option");
+  m.btnNext->click();
+  ShootReview(m, m.fmOLData, QStringLiteral("21-outlook-review-"));
+  m.RestartWizard();
+
+  ToOptions(m, settings, m.fmSource->rbtnACT, "act-demo@example.org");
+  m.fmACTOption->edtUserName->setText(QStringLiteral("Chris Demo"));
+  m.fmACTOption->edtPassword->setText(QStringLiteral("act-demo"));
+  Shot(&m, "22-act-option");
+  m.btnNext->click();
+  ShootReview(m, m.fmACTData, QStringLiteral("23-act-review-"));
+  m.RestartWizard();
+
+  ToOptions(m, settings, m.fmSource->rbtnLN, "notes-demo@example.org");
+  m.fmLNOption1->edtIDFile->setText(demo.notesIdFile);
+  m.fmLNOption1->cbLNPassword->setChecked(true);
+  m.fmLNOption1->edtLNPassword->setText(QStringLiteral("demo-notes"));
+  Shot(&m, "24-notes-option1");
+  m.btnNext->click();
+  m.fmLNOption2->edtLNAddrPath->setText(demo.notesAddressBook);
+  m.fmLNOption2->edtLNDBPath->setText(demo.notesMailServerName);
+  Shot(&m, "25-notes-option2");
+  m.btnNext->click();
+  ShootReview(m, m.fmLNData, QStringLiteral("26-notes-review-"));
+  m.RestartWizard();
 }
 
 }  // namespace
@@ -103,10 +170,19 @@ int main(int argc, char** argv) {
   auto registry = std::make_shared<platform::MemoryRegistry>();
   registry->SetText(platform::RegRoot::kCurrentUser, "Software\\U.S. Robotics\\Pilot Desktop\\Core",
                     "DesktopPath", palm);
-  platform::SetRegistry(registry);
   std::string data;
   GetAppDataFolder(data);
   QDir().mkpath(QString::fromStdString(data));
+  // The other sources' demo data, before the engine starts the stand-in Outlook over its store.
+  qputenv("HOME", home.path().toUtf8());
+  qunsetenv("XDG_DOCUMENTS_DIR");
+  RoadsDemo roads;
+  QString failed;
+  if (!WriteRoadsDemo(home.path(), data, QStringLiteral(QM_SOURCE_DIR), *registry, roads, failed)) {
+    std::fprintf(stderr, "%s\n", qPrintable(failed));
+    return 1;
+  }
+  platform::SetRegistry(registry);
   PrintingPrompt prompt;
   AppPrompt::Install(&prompt);
 
@@ -156,6 +232,8 @@ int main(int argc, char** argv) {
   m.btnNext->click();
   m.btnNext->click();
   Shot(&m, "11-review-same");
+  m.RestartWizard();
+  ShootRoads(m, settings, roads);
 
   TfmDebug debug(settings, &m);
   debug.show();
