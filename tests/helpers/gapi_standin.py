@@ -155,6 +155,14 @@ class Handler(BaseHTTPRequestHandler):
         every = STATE["control"]["rate_limit_every"]
         if not every or STATE["stats"]["requests"] % every:
             return False
+        # A request refused once goes through when it comes again: retries fired together after
+        # a pause arrive in the same order, and a fixed rhythm could refuse one of them for ever.
+        key = (self.path, self._body)
+        refused = STATE.setdefault("refused", set())
+        if key in refused:
+            refused.discard(key)
+            return False
+        refused.add(key)
         STATE["stats"]["rate_limited"] += 1
         if calendar:
             self.reply(403, google_error(403, "PERMISSION_DENIED", "Rate Limit Exceeded",
