@@ -1,4 +1,5 @@
 #include "outlook/OlAddrUtil.h"
+#include "outlook/OlSubmit.h"
 
 #include <algorithm>
 
@@ -326,21 +327,7 @@ void OlAddrUtil::WriteUserProperties(CDispCmd& item, const OlContactRecord& r) {
 
 bool OlAddrUtil::SubmitRecord(const CommonContact* record) {
   if (!record || !m_pDataMgr || !m_pAddrRootFolder) return false;
-  const CommonContact* match = nullptr;
-  std::int32_t position = 0;
-  const int result = m_pDataMgr->Lookup(record, &match, &position);
-  if (result == kLookupDiff) {
-    // The stored record takes the submitted one's values but keeps its own Outlook record.
-    m_pDataMgr->UpdateAt(record, position);
-    UpdateRecord(m_pDataMgr->At(position), position);
-    return true;
-  }
-  if (result != kLookupNew) return false;
-  CommonContact copy(*record);
-  copy.NativeRecord.reset();
-  AddRecord(&copy);
-  m_pDataMgr->Add(&copy);
-  return true;
+  return OlSubmitRecord(*m_pDataMgr, *record, *this);
 }
 
 bool OlAddrUtil::UpdateRecord(CommonContact* record, std::int32_t position) {

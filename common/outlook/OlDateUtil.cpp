@@ -1,4 +1,5 @@
 #include "outlook/OlDateUtil.h"
+#include "outlook/OlSubmit.h"
 
 #include <array>
 #include <cmath>
@@ -335,20 +336,7 @@ void OlDateUtil::WriteItem(CDispCmd& item, int versionClass, const OlEventRecord
 
 bool OlDateUtil::SubmitRecord(const CommonEvent* record) {
   if (!record || !m_pDataMgr || !m_pDateRootFolder) return false;
-  const CommonEvent* match = nullptr;
-  std::int32_t position = 0;
-  const int result = m_pDataMgr->Lookup(record, &match, &position);
-  if (result == kLookupDiff) {
-    m_pDataMgr->UpdateAt(record, position);
-    UpdateRecord(m_pDataMgr->At(position), position);
-    return true;
-  }
-  if (result != kLookupNew) return false;
-  CommonEvent copy(*record);
-  copy.NativeRecord.reset();
-  AddRecord(&copy);
-  m_pDataMgr->Add(&copy);
-  return true;
+  return OlSubmitRecord(*m_pDataMgr, *record, *this);
 }
 
 bool OlDateUtil::UpdateRecord(CommonEvent* record, std::int32_t position) {

@@ -1,4 +1,5 @@
 #include "outlook/OlNoteUtil.h"
+#include "outlook/OlSubmit.h"
 
 #include "misc/CxDebugUtil.h"
 #include "misc/RecordStatus.h"
@@ -108,20 +109,7 @@ void OlNoteUtil::WriteItem(CDispCmd& item, const OlNoteRecord& r) {
 
 bool OlNoteUtil::SubmitRecord(const CommonNote* record) {
   if (!record || !m_pDataMgr || !m_pNoteRootFolder) return false;
-  const CommonNote* match = nullptr;
-  std::int32_t position = 0;
-  const int result = m_pDataMgr->Lookup(record, &match, &position);
-  if (result == kLookupDiff) {
-    m_pDataMgr->UpdateAt(record, position);
-    UpdateRecord(m_pDataMgr->At(position), position);
-    return true;
-  }
-  if (result != kLookupNew) return false;
-  CommonNote copy(*record);
-  copy.NativeRecord.reset();
-  AddRecord(&copy);
-  m_pDataMgr->Add(&copy);
-  return true;
+  return OlSubmitRecord(*m_pDataMgr, *record, *this);
 }
 
 bool OlNoteUtil::UpdateRecord(CommonNote* record, std::int32_t position) {

@@ -1,4 +1,5 @@
 #include "outlook/OlTaskUtil.h"
+#include "outlook/OlSubmit.h"
 
 #include <limits>
 
@@ -235,20 +236,7 @@ void OlTaskUtil::WriteItem(CDispCmd& item, const OlTaskRecord& r) {
 
 bool OlTaskUtil::SubmitRecord(const CommonTask* record) {
   if (!record || !m_pDataMgr || !m_pTaskRootFolder) return false;
-  const CommonTask* match = nullptr;
-  std::int32_t position = 0;
-  const int result = m_pDataMgr->Lookup(record, &match, &position);
-  if (result == kLookupDiff) {
-    m_pDataMgr->UpdateAt(record, position);
-    UpdateRecord(m_pDataMgr->At(position), position);
-    return true;
-  }
-  if (result != kLookupNew) return false;
-  CommonTask copy(*record);
-  copy.NativeRecord.reset();
-  AddRecord(&copy);
-  m_pDataMgr->Add(&copy);
-  return true;
+  return OlSubmitRecord(*m_pDataMgr, *record, *this);
 }
 
 bool OlTaskUtil::UpdateRecord(CommonTask* record, std::int32_t position) {

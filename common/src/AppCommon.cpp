@@ -149,6 +149,13 @@ const AppTexts* TextsOf(int app) {
   return nullptr;
 }
 
+// The data type as messages name it ("Palm Desktop Calendar"); empty for an unknown one.
+std::string TypeTitle(int app, int type) {
+  const AppTexts* t = TextsOf(app);
+  if (!t || type < kTypeContacts || type >= t->types) return {};
+  return t->type[static_cast<std::size_t>(type)].title;
+}
+
 // A message of the drivers with its "%s" replaced by the reason. A message without "%s" keeps
 // its words and gets the reason on a line of its own, so the person always learns why.
 std::string Compose(std::string_view format, const std::string& reason) {
@@ -172,66 +179,43 @@ std::string Grouped(std::size_t n) {
   return out;
 }
 
+// The connector of one data type of a family with one class per type, in table order; the
+// arguments go to each constructor.
+template <class Contacts, class Calendar, class Tasks, class Notes, class... Title>
+std::unique_ptr<CxConnector> MakeOneOf(int type, const Title&... title) {
+  switch (type) {
+    case kTypeContacts:
+      return std::make_unique<Contacts>(title...);
+    case kTypeCalendar:
+      return std::make_unique<Calendar>(title...);
+    case kTypeTasks:
+      return std::make_unique<Tasks>(title...);
+    case kTypeNotes:
+      return std::make_unique<Notes>(title...);
+    default:
+      return nullptr;
+  }
+}
+
 std::unique_ptr<CxConnector> MakeConnector(int app, int type) {
-  if (app == kAppPalmDesktop) {
-    switch (type) {
-      case kTypeContacts:
-        return std::make_unique<PalmContactsConnector>("Palm Desktop Contacts");
-      case kTypeCalendar:
-        return std::make_unique<PalmCalendarConnector>("Palm Desktop Calendar");
-      case kTypeTasks:
-        return std::make_unique<PalmTasksConnector>("Palm Desktop Tasks");
-      case kTypeNotes:
-        return std::make_unique<PalmNotesConnector>("Palm Desktop Notes");
-      default:
-        return nullptr;
-    }
-  }
-  if (app == kAppGoogle) {
-    if (type == kTypeContacts) return std::make_unique<GoogleContactsConnector>();
-    if (type == kTypeCalendar) return std::make_unique<GoogleCalendarConnector>();
-  }
-  if (app == kAppLotusNotes) {
-    switch (type) {
-      case kTypeContacts:
-        return std::make_unique<CxLNAddrUtil>();
-      case kTypeCalendar:
-        return std::make_unique<CxLNDateUtil>();
-      case kTypeTasks:
-        return std::make_unique<CxLNTaskUtil>();
-      case kTypeNotes:
-        return std::make_unique<CxLNNoteUtil>();
-      default:
-        return nullptr;
-    }
-  }
-  if (app == kAppACT) {
-    switch (type) {
-      case kTypeContacts:
-        return std::make_unique<CxACTAddrUtil>();
-      case kTypeCalendar:
-        return std::make_unique<CxACTDateUtil>();
-      case kTypeTasks:
-        return std::make_unique<CxACTTaskUtil>();
-      case kTypeNotes:
-        return std::make_unique<CxACTNoteUtil>();
-      default:
-        return nullptr;
-    }
-  }
-  if (app == kAppOutlook) {
-    switch (type) {
-      case kTypeContacts:
-        return std::make_unique<OutlookContactsConnector>("Outlook Contacts");
-      case kTypeCalendar:
-        return std::make_unique<OutlookCalendarConnector>("Outlook Calendar");
-      case kTypeTasks:
-        return std::make_unique<OutlookTasksConnector>("Outlook Tasks");
-      case kTypeNotes:
-        return std::make_unique<OutlookNotesConnector>("Outlook Notes");
-      default:
-        return nullptr;
-    }
+  const std::string title = TypeTitle(app, type);
+  switch (app) {
+    case kAppPalmDesktop:
+      return MakeOneOf<PalmContactsConnector, PalmCalendarConnector, PalmTasksConnector,
+                       PalmNotesConnector>(type, title);
+    case kAppOutlook:
+      return MakeOneOf<OutlookContactsConnector, OutlookCalendarConnector, OutlookTasksConnector,
+                       OutlookNotesConnector>(type, title);
+    case kAppLotusNotes:
+      return MakeOneOf<CxLNAddrUtil, CxLNDateUtil, CxLNTaskUtil, CxLNNoteUtil>(type);
+    case kAppACT:
+      return MakeOneOf<CxACTAddrUtil, CxACTDateUtil, CxACTTaskUtil, CxACTNoteUtil>(type);
+    case kAppGoogle:
+      if (type == kTypeContacts) return std::make_unique<GoogleContactsConnector>();
+      if (type == kTypeCalendar) return std::make_unique<GoogleCalendarConnector>();
+      return nullptr;
+    default:
+      break;
   }
   // The CRM codes have no connector in this program yet.
   return nullptr;
