@@ -17,6 +17,7 @@
 #include "ACT/CxACTNoteUtil.h"
 #include "ACT/CxACTTaskUtil.h"
 #include "cli/DumpACT.h"
+#include "cli/DumpFolders.h"
 #include "cli/JsonLines.h"
 #include "misc/CxDebugUtil.h"
 #include "src/AppSettings.h"
@@ -75,36 +76,10 @@ void Print(Util& util, bool native) {
   }
 }
 
-// A folder of our own for a connector that must not touch the files beside the one it reads.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "quillmove-dump-XXXXXX").string();
-    if (::mkdtemp(tmpl.data())) path_ = tmpl + "/";
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 template <class Util>
 int DumpACTWith(const DumpArgs& a, const char* title) {
-  std::string folder;
-  if (const std::string* f = a.Get("--folder")) {
-    folder = *f;
-    if (!folder.empty() && folder.back() != '/') folder += '/';
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-  } else if (!GetAppDataFolder(folder)) {
-    std::fprintf(stderr, "quillmove-cli dump: cannot find or make the data folder\n");
-    return kFailed;
-  }
-  CxDebugUtil::Instance().SetFolder(folder);
+  const std::string folder = DumpWorkFolder(a);
+  if (folder.empty()) return kFailed;
 
   if (const std::string* dataFile = a.Get("--data-file")) {
     ScratchFolder scratch;

@@ -11,6 +11,7 @@
 
 #include "cli/Commands.h"
 #include "cli/DumpACT.h"
+#include "cli/DumpFolders.h"
 #include "cli/DumpSources.h"
 #include "cli/JsonLines.h"
 #include "google/CxGAddrUtil.h"
@@ -32,39 +33,12 @@ void PrintRecords(Manager& records) {
                  .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
-// A folder of our own for a connector that must not touch the files beside the one it reads.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "quillmove-dump-XXXXXX").string();
-    if (::mkdtemp(tmpl.data())) path_ = tmpl + "/";
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 // Loads through the helper, or reads `--data-file` through the connector's own reader. `title`
 // names the data type as the wizard's messages do.
 template <class Util, class ReadFile>
 int DumpGoogleWith(const DumpArgs& a, const char* title, ReadFile readFile) {
-  std::string folder;
-  if (const std::string* f = a.Get("--folder")) {
-    folder = *f;
-    if (!folder.empty() && folder.back() != '/') folder += '/';
-    // Like the data folder, a folder named here is made when missing.
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-  } else if (!GetAppDataFolder(folder)) {
-    std::fprintf(stderr, "quillmove-cli dump: cannot find or make the data folder\n");
-    return kFailed;
-  }
-  CxDebugUtil::Instance().SetFolder(folder);
+  const std::string folder = DumpWorkFolder(a);
+  if (folder.empty()) return kFailed;
 
   if (const std::string* dataFile = a.Get("--data-file")) {
     ScratchFolder scratch;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/DumpFolders.h"
 #include "cli/DumpSources.h"
 #include "cli/JsonLines.h"
 #include "lotus/CxLNAddrUtil.h"
@@ -66,35 +67,10 @@ void Print(Util& util, bool native) {
     out.Line(dump(ToJson(*records.Peek(static_cast<std::int32_t>(i)))));
 }
 
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "quillmove-dump-XXXXXX").string();
-    if (::mkdtemp(tmpl.data())) path_ = tmpl + "/";
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 template <class Util>
 int DumpNotesWith(const DumpArgs& a, const char* title) {
-  std::string folder;
-  if (const std::string* f = a.Get("--folder")) {
-    folder = *f;
-    if (!folder.empty() && folder.back() != '/') folder += '/';
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-  } else if (!GetAppDataFolder(folder)) {
-    std::fprintf(stderr, "quillmove-cli dump: cannot find or make the data folder\n");
-    return kFailed;
-  }
-  CxDebugUtil::Instance().SetFolder(folder);
+  const std::string folder = DumpWorkFolder(a);
+  if (folder.empty()) return kFailed;
 
   if (const std::string* dataFile = a.Get("--data-file")) {
     ScratchFolder scratch;

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include "cli/DumpSources.h"
+
+// A folder of our own for a connector that must not touch the files beside the one it reads.
+class ScratchFolder {
+ public:
+  ScratchFolder();
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  // Empty when none could be made.
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// The folder a helper-based dump exchanges its files in, with a separator: --folder (made when
+// missing, like the data folder) or the data folder; the debug log goes there too. Empty after a
+// message when there is none.
+std::string DumpWorkFolder(const DumpArgs& a);
