@@ -137,31 +137,9 @@ int DumpACTWith(const DumpArgs& a, const char* title) {
 }  // namespace
 
 int ParseACTDumpArgs(const std::vector<std::string>& args, DumpArgs& a) {
-  if (args.size() < 2) {
-    std::fprintf(stderr, "usage: quillmove-cli dump SOURCE contacts|calendar|tasks|notes ...\n");
-    return kBadInput;
-  }
-  a.type = args[1];
-  for (std::size_t i = 2; i < args.size(); ++i) {
-    if (args[i] == "--native") {
-      a.native = true;
-      continue;
-    }
-    if (args[i].rfind("--", 0) != 0 || i + 1 >= args.size()) {
-      std::fprintf(stderr, "quillmove-cli dump: expected --option value, got %s\n",
-                   args[i].c_str());
-      return kBadInput;
-    }
-    a.options[args[i]] = args[i + 1];
-    ++i;
-  }
-  if (const std::string* bad =
-          a.Unknown({"--database", "--user", "--password", "--folder", "--data-file"})) {
-    std::fprintf(stderr, "quillmove-cli dump %s: unknown option %s\n", args[0].c_str(),
-                 bad->c_str());
-    return kBadInput;
-  }
-  return kOk;
+  return ParseHelperDumpArgs(args, a,
+                             {"--database", "--user", "--password", "--folder", "--data-file"},
+                             "usage: quillmove-cli dump SOURCE contacts|calendar|tasks|notes ...");
 }
 
 int DumpACTContacts(const DumpArgs& a) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "cli/DumpSources.h"
 
@@ -22,3 +24,9 @@ class ScratchFolder {
 // missing, like the data folder) or the data folder; the debug log goes there too. Empty after a
 // message when there is none.
 std::string DumpWorkFolder(const DumpArgs& a);
+
+// Reads `TYPE [--native] [--option value ...]` after the application name (args[0]), allowing
+// only the options named; 0, or the exit code after a message (`usage` when the type is
+// missing).
+int ParseHelperDumpArgs(const std::vector<std::string>& args, DumpArgs& a,
+                        std::initializer_list<const char*> allowed, const char* usage);

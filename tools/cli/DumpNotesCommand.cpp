@@ -119,33 +119,11 @@ int DumpNotesWith(const DumpArgs& a, const char* title) {
 }  // namespace
 
 int ParseNotesDumpArgs(const std::vector<std::string>& args, DumpArgs& a) {
-  if (args.size() < 2) {
-    std::fprintf(stderr,
-                 "usage: quillmove-cli dump notes contacts|calendar|tasks|notes "
-                 "(--database DB [--id-file F] [--password P] [--folder DIR] | --data-file FILE) "
-                 "[--native]\n");
-    return kBadInput;
-  }
-  a.type = args[1];
-  for (std::size_t i = 2; i < args.size(); ++i) {
-    if (args[i] == "--native") {
-      a.native = true;
-      continue;
-    }
-    if (args[i].rfind("--", 0) != 0 || i + 1 >= args.size()) {
-      std::fprintf(stderr, "quillmove-cli dump: expected --option value, got %s\n",
-                   args[i].c_str());
-      return kBadInput;
-    }
-    a.options[args[i]] = args[i + 1];
-    ++i;
-  }
-  if (const std::string* bad =
-          a.Unknown({"--database", "--id-file", "--password", "--folder", "--data-file"})) {
-    std::fprintf(stderr, "quillmove-cli dump notes: unknown option %s\n", bad->c_str());
-    return kBadInput;
-  }
-  return kOk;
+  return ParseHelperDumpArgs(
+      args, a, {"--database", "--id-file", "--password", "--folder", "--data-file"},
+      "usage: quillmove-cli dump notes contacts|calendar|tasks|notes "
+      "(--database DB [--id-file F] [--password P] [--folder DIR] | --data-file FILE) "
+      "[--native]");
 }
 
 int DumpNotesContacts(const DumpArgs& a) {
