@@ -1,17 +1,15 @@
 #include "app/TfmFinish.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QSettings>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "BackendSettings.h"
 #include "app/AppPrompt.h"
 #include "app/ReviewModel.h"
-#include "platform/PlatformPaths.h"
 
 namespace {
 constexpr const char* kWebMail = "https://mail.google.com/";
@@ -73,27 +71,22 @@ bool TfmFinish::UpdatePage(bool save) {
 }
 
 std::string TfmFinish::LocalAccountFolder(const std::string& dataFolder, const std::string& email) {
-  if (email.empty()) return {};
-  // Where the Google helpers look for their accounts root: beside the programs, then in the
-  // data folder, else "accounts" in the data folder.
-  QString root;
-  for (const std::string& folder : {platform::ExecutableFolder(), dataFolder}) {
-    QString ini = QString::fromStdString(folder) + QStringLiteral("GHelper.ini");
-    if (folder.empty() || !QFileInfo::exists(ini)) continue;
-    root = QSettings(ini, QSettings::IniFormat).value(QStringLiteral("Accounts/Root")).toString();
-    if (!root.isEmpty()) break;
-  }
-  if (root.isEmpty() && !dataFolder.empty())
-    root = QString::fromStdString(dataFolder) + QStringLiteral("accounts");
-  if (root.isEmpty()) return {};
-  QDir account(QDir(root).filePath(QString::fromStdString(email).toLower()));
-  return account.exists() ? U(account.absolutePath()) : std::string();
+  std::string folder = HelperSettings::LocalAccountFolder(dataFolder, email);
+  if (!folder.empty()) folder.pop_back();  // the trailing '/'
+  return folder;
 }
 
 void TfmFinish::OpenAccount() {
-  std::string local = LocalAccountFolder(ctx_.dataFolder, ctx_.settings.GGEmail.str());
+  // Where the helpers put the records: the local account's folder, the DAV server, or Google.
+  const std::string email = ctx_.settings.GGEmail.str();
+  AccountSettings account = HelperSettings::ForAccount(email);
+  std::string local = account.backend == HelperSettings::kLocal
+                          ? LocalAccountFolder(ctx_.dataFolder, email)
+                          : std::string();
   if (!local.empty())
     AppPrompt::Current().OpenUrl(QUrl::fromLocalFile(QString::fromStdString(local)));
+  else if (account.backend == HelperSettings::kDav && !account.Value("Url").empty())
+    AppPrompt::Current().OpenUrl(QUrl(QString::fromStdString(account.Value("Url"))));
   else
     AppPrompt::Current().OpenUrl(QUrl(QString::fromLatin1(kWebMail)));
 }

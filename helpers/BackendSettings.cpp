@@ -14,11 +14,6 @@ namespace {
 
 constexpr std::string_view kSectionPrefix = "Account ";
 
-std::string DataFolder() {
-  std::string base = platform::DataHome();
-  return base.empty() ? std::string() : base + "/korvane/VEGG/";
-}
-
 std::string SectionOf(std::string_view email) {
   return std::string(kSectionPrefix) + FoldAscii(email);
 }
@@ -71,6 +66,31 @@ void AccountSettings::Set(std::string_view key, std::string_view value) {
     }
   }
   values.emplace_back(std::string(key), std::string(value));
+}
+
+std::string HelperSettings::DataFolder() {
+  std::string base = platform::DataHome();
+  return base.empty() ? std::string() : base + "/korvane/VEGG/";
+}
+
+std::string HelperSettings::AccountsRoot(const std::string& dataFolder) {
+  for (const std::string& folder : {platform::ExecutableFolder(), dataFolder}) {
+    platform::IniDocument doc;
+    if (folder.empty() || !Load(folder + kFileName, doc)) continue;
+    if (auto root = doc.Get("Accounts", "Root"); root && !root->empty())
+      return root->back() == '/' ? *root : *root + '/';
+  }
+  return dataFolder.empty() ? std::string() : dataFolder + "accounts/";
+}
+
+std::string HelperSettings::LocalAccountFolder(const std::string& dataFolder,
+                                               std::string_view email) {
+  std::string root = AccountsRoot(dataFolder);
+  if (email.empty() || root.empty()) return {};
+  // Spelt as the local account spells its folder.
+  std::string folder = root + FoldAscii(email) + "/";
+  struct stat st {};
+  return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? folder : std::string();
 }
 
 std::vector<std::string> HelperSettings::Files() {

@@ -34,6 +34,14 @@ class HelperSettings {
   static constexpr const char* kDav = "dav";
   static constexpr const char* kGoogle = "google";
 
+  // The data folder ("…/korvane/VEGG/"); empty when there is no home for data.
+  static std::string DataFolder();
+  // Where local accounts live: [Accounts] Root= of the first settings file that names one,
+  // else "accounts/" in the data folder. Ends with '/'.
+  static std::string AccountsRoot(const std::string& dataFolder);
+  // A local account's folder; empty when it does not exist.
+  static std::string LocalAccountFolder(const std::string& dataFolder, std::string_view email);
+
   // The settings files in the order they are read (existing or not).
   static std::vector<std::string> Files();
   // The file `account set` writes: the data folder's; empty when there is no data folder.

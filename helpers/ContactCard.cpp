@@ -269,11 +269,27 @@ bool ParseUtcStamp(std::string_view text, OleDate& local) {
   return true;
 }
 
+std::string DerivedDisplayName(const GoogleContact& c) {
+  std::string name;
+  for (const auto* part : {&c.FirstName, &c.MiddleName, &c.LastName}) {
+    if (part->empty()) continue;
+    if (!name.empty()) name += ' ';
+    name += part->view();
+  }
+  if (name.empty()) name = c.CompanyName.view();
+  if (name.empty()) name = c.PrimaryEmail.view();
+  for (std::size_t i = 0; name.empty() && i < GoogleContact::kEmails; ++i) name = c.Email[i].view();
+  return name;
+}
+
 std::string WriteContactCard(const GoogleContact& c, std::string_view uid) {
   VCardWriter w;
   w.Add("", "PRODID", "", "-//Quillmove//GAddrUtil//EN");
   if (!uid.empty()) w.Add("", "UID", "", VCardEscape(uid));
-  w.Add("", "FN", "", VCardEscape(c.DisplayName.view()));
+  // FN is required, and clients list a card by it: a contact without a display name gets the
+  // one an address book would show, which reading takes back out again.
+  w.Add("", "FN", "",
+        VCardEscape(c.DisplayName.empty() ? DerivedDisplayName(c) : c.DisplayName.str()));
   w.Add("", "N", "",
         VCardEscape(c.LastName.view()) + ";" + VCardEscape(c.FirstName.view()) + ";" +
             VCardEscape(c.MiddleName.view()) + ";;");
@@ -412,6 +428,7 @@ void ReadContactCard(const VCard& card, GoogleContact& c, std::string* uid) {
   std::map<std::string, int> addressOfGroup;
   int lastAddress = -1;
   bool customTaken[GoogleContact::kCustoms] = {};
+  std::string fn;
 
   for (const VCardProperty& p : card.properties) {
     const std::string& n = p.name;
@@ -419,7 +436,7 @@ void ReadContactCard(const VCard& card, GoogleContact& c, std::string* uid) {
     if (n == "UID") {
       if (uid) *uid = text;
     } else if (n == "FN") {
-      c.DisplayName = text;
+      fn = text;
     } else if (n == "N") {
       auto parts = VCardSplit(p.value, ';');
       if (parts.size() > 0) c.LastName = parts[0];
@@ -564,4 +581,5 @@ void ReadContactCard(const VCard& card, GoogleContact& c, std::string* uid) {
       ParseUtcStamp(text, c.LastModificationTime);
     }
   }
+  if (fn != DerivedDisplayName(c)) c.DisplayName = fn;
 }

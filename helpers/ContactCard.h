@@ -16,6 +16,10 @@
 // no slot holds goes out on a line of its own with PREF alone.
 std::string WriteContactCard(const GoogleContact& contact, std::string_view uid);
 
+// The name an address book shows for a contact that has no display name of its own: given,
+// middle and family name, else the company, else the first e-mail address.
+std::string DerivedDisplayName(const GoogleContact& contact);
+
 // Fills `contact` (start from an empty one) from a card; `uid` gets the UID property.
 void ReadContactCard(const VCard& card, GoogleContact& contact, std::string* uid = nullptr);
 

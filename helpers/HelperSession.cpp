@@ -97,14 +97,14 @@ void HelperSession::End() {
         doc.Set("Error", "Error." + std::to_string(i + 1), errors_[i]);
     }
     if (!warnings_.empty()) {
-      QM_LOG_ERROR("%zu files of the local account were left out.", warnings_.size());
+      QM_LOG_ERROR("%zu warnings: records or parts of them were left out.", warnings_.size());
       // A person reads these; past a few hundred the rest is a count.
       constexpr std::size_t kMaxWarnings = 200;
       const bool cut = warnings_.size() > kMaxWarnings;
       const std::size_t n = cut ? kMaxWarnings : warnings_.size();
       for (std::size_t i = 0; i < n; ++i) {
         std::string text = cut && i + 1 == n
-                               ? std::to_string(warnings_.size() - i) + " more files were left out."
+                               ? std::to_string(warnings_.size() - i) + " more warnings."
                                : warnings_[i];
         doc.Set("Warning", "Warning." + std::to_string(i + 1), text);
       }

@@ -550,6 +550,15 @@ std::string WriteEventICal(const GoogleEvent& e, std::string_view uid, const ICa
 bool ReadEventICal(std::string_view text, GoogleEvent& e, const ICalOptions& o) {
   Component root(icalparser_parse_string(std::string(text).c_str()));
   icalcomponent* ev = FindComponent(root.get(), ICAL_VEVENT_COMPONENT);
+  // A recurring event's exceptions share its resource, in any order: the series is the one
+  // without a RECURRENCE-ID.
+  for (icalcomponent* c = ev; c && icalcomponent_isa(root.get()) == ICAL_VCALENDAR_COMPONENT;
+       c = icalcomponent_get_next_component(root.get(), ICAL_VEVENT_COMPONENT)) {
+    if (!icalcomponent_get_first_property(c, ICAL_RECURRENCEID_PROPERTY)) {
+      ev = c;
+      break;
+    }
+  }
   if (!ev) return false;
   icaltimetype start = icalcomponent_get_dtstart(ev);
   if (icaltime_is_null_time(start)) return false;

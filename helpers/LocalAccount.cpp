@@ -15,6 +15,7 @@
 #include <memory>
 #include <random>
 
+#include "BackendSettings.h"
 #include "HelperSession.h"
 #include "VCard.h"
 #include "misc/CxDebugUtil.h"
@@ -30,11 +31,6 @@ namespace {
 std::string WithSeparator(std::string folder) {
   if (!folder.empty() && folder.back() != '/') folder += '/';
   return folder;
-}
-
-std::string DataFolder() {
-  std::string base = platform::DataHome();
-  return base.empty() ? std::string() : base + "/korvane/VEGG/";
 }
 
 bool MakeFolders(const std::string& path) {
@@ -107,16 +103,7 @@ using platform::FoldAscii;
 }  // namespace
 
 std::string LocalAccount::AccountsRoot() {
-  for (const std::string& folder : {platform::ExecutableFolder(), DataFolder()}) {
-    if (folder.empty()) continue;
-    platform::IniDocument doc;
-    std::string path = folder + kSettingsFile;
-    if (CxFile::FileSize(path) < 0 || !doc.Load(path)) continue;
-    if (auto root = doc.Get("Accounts", "Root"); root && !root->empty())
-      return WithSeparator(*root);
-  }
-  std::string data = DataFolder();
-  return data.empty() ? std::string() : data + "accounts/";
+  return HelperSettings::AccountsRoot(HelperSettings::DataFolder());
 }
 
 std::string LocalAccount::EmailProblem(std::string_view email) {

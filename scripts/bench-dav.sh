@@ -4,6 +4,9 @@
 # on the dav back end (the whole migration: load the empty account, read Palm, add every
 # contact), and `vdirsyncer sync` of the same contacts as vCard files (written by a migration
 # into a local account first) into an empty address book of a second user.
+# Each of ROUNDS rounds (3 unless set) times both into fresh users of the one server, taking
+# turns at going first, and the verdict is on the medians: one run alone is within the noise of
+# a shared machine.
 # Usage: scripts/bench-dav.sh [COUNT]   (release build; needs radicale; vdirsyncer is skipped
 # when absent; KEEP=1 keeps the files; CONNECTIONS=n sets the account's PUTs in flight;
 # RADICALE_LOG=info logs the server's time for every request)
@@ -36,7 +39,9 @@ echo "   $(find "$cards" -name '*.vcf' | wc -l) files in $cards"
 
 # The server: plain htpasswd, its own storage, a free port on this machine.
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
-printf 'qm:%s\nvd:%s\n' "$password" "$password" >"$work/users"
+rounds=${ROUNDS:-3}
+for i in $(seq "$rounds"); do printf 'qm%s:%s\nvd%s:%s\n' "$i" "$password" "$i" "$password"; done \
+  >"$work/users"
 cat >"$work/radicale.conf" <<CONF
 [server]
 hosts = 127.0.0.1:$port
@@ -62,23 +67,29 @@ stored() {
   find "$work/collections/collection-root/$1" -name '.Radicale*' -prune -o -name '*.vcf' -print \
     2>/dev/null | wc -l
 }
+seconds_since() { awk -v a="$1" -v b="$(date +%s.%N)" 'BEGIN { printf "%.2f", b - a }'; }
 
-echo "== quillmove-cli migrate into the dav account (user qm)"
-"$bin/quillmove-cli" account set "$email" --backend dav --url "$url" --user qm >/dev/null
-[[ -n ${CONNECTIONS:-} ]] && printf 'Connections=%s\n' "$CONNECTIONS" >>"$data/GHelper.ini"
-start=$(date +%s.%N)
-"$bin/quillmove-cli" migrate >"$work/dav.txt" 2>&1 || { cat "$work/dav.txt" >&2; exit 1; }
-ours=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')
-printf '   %.2f s, %s contacts on the server\n' "$ours" "$(stored qm)"
+# A fresh server user for every round; the account's settings point at it.
+ours() {
+  local i=$1 start
+  "$bin/quillmove-cli" account set "$email" --backend dav --url "$url" --user "qm$i" >/dev/null
+  [[ -n ${CONNECTIONS:-} ]] && printf 'Connections=%s\n' "$CONNECTIONS" >>"$data/GHelper.ini"
+  sed -i 's/^SyncDate=1/SyncDate=0/' "$data/VEGG.ini"
+  start=$(date +%s.%N)
+  "$bin/quillmove-cli" migrate >"$work/dav$i.txt" 2>&1 || { cat "$work/dav$i.txt" >&2; exit 1; }
+  ours_times+=("$(seconds_since "$start")")
+  printf '   quillmove-cli migrate (user qm%s): %s s, %s contacts on the server\n' "$i" \
+    "${ours_times[-1]}" "$(stored "qm$i")"
+}
 
-if command -v vdirsyncer >/dev/null; then
-  echo "== vdirsyncer sync of the same files (user vd, address book made beforehand)"
-  curl -s -o /dev/null -u "vd:$password" -X MKCOL "${url}vd/contacts/" \
+theirs() {
+  local i=$1 start dir=$work/vdirsyncer$i
+  curl -s -o /dev/null -u "vd$i:$password" -X MKCOL "${url}vd$i/contacts/" \
     --data '<?xml version="1.0"?><mkcol xmlns="DAV:" xmlns:A="urn:ietf:params:xml:ns:carddav"><set><prop><resourcetype><collection/><A:addressbook/></resourcetype></prop></set></mkcol>'
-  mkdir -p "$work/vdirsyncer"
-  cat >"$work/vdirsyncer/config" <<CONF
+  mkdir -p "$dir"
+  cat >"$dir/config" <<CONF
 [general]
-status_path = "$work/vdirsyncer/status/"
+status_path = "$dir/status/"
 [pair bench]
 a = "cards"
 b = "server"
@@ -89,20 +100,41 @@ path = "$cards/"
 fileext = ".vcf"
 [storage server]
 type = "carddav"
-url = "${url}vd/contacts/"
-username = "vd"
+url = "${url}vd$i/contacts/"
+username = "vd$i"
 password = "$password"
 CONF
-  { yes || true; } | vdirsyncer -c "$work/vdirsyncer/config" discover >/dev/null 2>&1
+  { yes || true; } | vdirsyncer -c "$dir/config" discover >/dev/null 2>&1
   start=$(date +%s.%N)
-  vdirsyncer -c "$work/vdirsyncer/config" sync >"$work/vdirsyncer.txt" 2>&1 ||
-    { tail -5 "$work/vdirsyncer.txt" >&2; exit 1; }
-  theirs=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')
-  printf '   %.2f s, %s contacts on the server\n' "$theirs" "$(stored vd)"
-  awk -v a="$ours" -v b="$theirs" 'BEGIN { printf "== quillmove %.2f s, vdirsyncer %.2f s: %s (%.1fx)\n",
-    a, b, (a < b ? "faster" : "SLOWER"), b / a }'
+  vdirsyncer -c "$dir/config" sync >"$dir/sync.txt" 2>&1 || { tail -5 "$dir/sync.txt" >&2; exit 1; }
+  theirs_times+=("$(seconds_since "$start")")
+  printf '   vdirsyncer sync into an address book made beforehand (user vd%s): %s s, %s contacts\n' \
+    "$i" "${theirs_times[-1]}" "$(stored "vd$i")"
+}
+
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+ours_times=() theirs_times=()
+have_vdirsyncer=0
+command -v vdirsyncer >/dev/null && have_vdirsyncer=1
+for i in $(seq "$rounds"); do
+  echo "== Round $i of $rounds"
+  if ((have_vdirsyncer && i % 2 == 0)); then
+    theirs "$i"
+    ours "$i"
+  else
+    ours "$i"
+    ((have_vdirsyncer)) && theirs "$i"
+  fi
+done
+
+a=$(median "${ours_times[@]}")
+if ((have_vdirsyncer)); then
+  b=$(median "${theirs_times[@]}")
+  awk -v a="$a" -v b="$b" -v n="$rounds" 'BEGIN { printf "== Medians of %d rounds: quillmove %.2f s, vdirsyncer %.2f s: %s (%.2fx)\n",
+    n, a, b, (a < b ? "faster" : "SLOWER"), b / a }'
 else
-  echo "== vdirsyncer is not installed: its half is skipped"
+  echo "== quillmove median $a s; vdirsyncer is not installed: its half is skipped"
 fi
 [[ ${KEEP:-0} == 1 ]] && echo "== Files kept in $work"
 exit 0

@@ -66,9 +66,7 @@ bool HoldsComponent(std::string_view text, const char* component) {
 }
 
 std::string RecordLabel(const GoogleContact& r) {
-  std::string name = r.DisplayName.str();
-  if (name.empty()) name = r.FirstName.str() + (r.LastName.empty() ? "" : " ") + r.LastName.str();
-  if (name.empty() || name == " ") name = r.CompanyName.str();
+  std::string name = r.DisplayName.empty() ? DerivedDisplayName(r) : r.DisplayName.str();
   return "contact \"" + name + "\"";
 }
 std::string RecordLabel(const GoogleEvent& r) {
@@ -83,10 +81,11 @@ std::string RecordLabel(const GoogleNote& r) {
 
 DavAccountBackend::DavAccountBackend(const AccountSettings& settings, DavTuning tuning)
     : settings_(settings), tuning_(tuning) {
-  // A server that takes more at once may say so: Connections=n (1 to 16).
+  // Connections=n (1 to 16) fixes the number for a server known better than a sample shows.
   int connections = std::atoi(settings_.Value("Connections").c_str());
-  if (connections >= 1 && connections <= 16)
-    tuning_.putParallel = static_cast<std::size_t>(connections);
+  putWindow_ = connections >= 1 && connections <= 16
+                   ? DavWindow::Fixed(static_cast<std::size_t>(connections))
+                   : DavWindow::Found(tuning_.putParallel);
 }
 
 std::string DavAccountBackend::Failure(const DavReply& reply) {

@@ -14,10 +14,10 @@
 #include "dav/DavXml.h"
 #include "misc/CxDebugUtil.h"
 
-// How the DAV back end talks to a server. Radicale and its kind answer each PUT under a
-// collection-wide lock, so a few requests in flight keep it busy without queueing long.
+// How the DAV back end talks to a server. How many writes go out at once is found while
+// sending (see DavWindow), up to putParallel, unless the account's settings fix it.
 struct DavTuning {
-  std::size_t putParallel = 4;
+  std::size_t putParallel = 8;
   std::size_t multigetChunk = 200;
   std::size_t multigetParallel = 2;
 };
@@ -59,6 +59,8 @@ class DavAccountBackend : public AccountBackend {
 
   DavHttp& Http() { return *http_; }
   const DavTuning& Tuning() const { return tuning_; }
+  // Writes, and the reads that go before updates, share what was learnt about the server.
+  DavWindow& PutWindow() { return putWindow_; }
   // A failed request as a text for the person.
   static std::string Failure(const DavReply& reply);
   static constexpr const char* kXml = "application/xml; charset=utf-8";
@@ -70,6 +72,7 @@ class DavAccountBackend : public AccountBackend {
 
   AccountSettings settings_;
   DavTuning tuning_;
+  DavWindow putWindow_;
   std::string email_;
   std::unique_ptr<DavHttp> http_;
   std::map<std::string, std::string> collections_;
@@ -225,7 +228,7 @@ class DavRecordBackend : public RecordBackend<typename Kind::Record> {
       ready.push_back(std::move(puts[i]));
     }
     account_.Http().SendAll(
-        ready, account_.Tuning().putParallel,
+        ready, account_.PutWindow(),
         [&](std::size_t k, DavReply& r) {
           const std::size_t i = sent[k];
           RecordChange<Record>& c = batch[i];
@@ -268,7 +271,7 @@ class DavRecordBackend : public RecordBackend<typename Kind::Record> {
     }
     const std::string component = component_.empty() ? "VCARD" : component_;
     account_.Http().SendAll(
-        gets, account_.Tuning().putParallel,
+        gets, account_.PutWindow(),
         [&](std::size_t k, DavReply& r) {
           const std::size_t i = which[k];
           RecordChange<Record>& c = batch[i];

@@ -119,6 +119,42 @@ struct DavHttp::Transfer {
   }
 };
 
+DavWindow DavWindow::Fixed(std::size_t size) {
+  DavWindow w;
+  w.size_ = w.most_ = std::max<std::size_t>(1, size);
+  return w;
+}
+
+DavWindow DavWindow::Found(std::size_t most) {
+  DavWindow w;
+  w.most_ = std::max<std::size_t>(1, most);
+  w.settled_ = w.most_ == 1;
+  return w;
+}
+
+void DavWindow::Answered(std::chrono::steady_clock::time_point at) {
+  if (settled_) return;
+  // The clock starts at the first answer, once the requests of the last size are through.
+  if (answers_++ == 0) {
+    since_ = at;
+    return;
+  }
+  if (answers_ <= kSample * size_ + 1) return;
+  const double seconds = std::chrono::duration<double>(at - since_).count();
+  const double rate = static_cast<double>(answers_ - 1) / std::max(seconds, 1e-6);
+  answers_ = 0;
+  if (lastRate_ > 0 && rate < lastRate_ * 1.2) {
+    size_ /= 2;
+    settled_ = true;
+  } else if (size_ * 2 > most_) {
+    settled_ = true;
+  } else {
+    lastRate_ = rate;
+    size_ *= 2;
+  }
+  if (settled_) QM_LOG_INFO("Requests in flight: %zu", size_);
+}
+
 DavHttp::DavHttp(DavConnection connection) : c_(std::move(connection)) {
   GlobalInit();
   multi_ = curl_multi_init();
@@ -135,10 +171,12 @@ DavReply DavHttp::Send(const DavRequest& request) {
   return out;
 }
 
-std::size_t DavHttp::SendAll(const std::vector<DavRequest>& requests, std::size_t parallel,
+std::size_t DavHttp::SendAll(const std::vector<DavRequest>& requests, DavWindow& window,
                              const std::function<void(std::size_t, DavReply&)>& done,
                              const std::function<bool()>& stop) {
-  parallel = std::max<std::size_t>(1, std::min(parallel, requests.size()));
+  window.Begin();
+  // Handles for the most the window may grow to; the window says how many are in use.
+  std::size_t parallel = std::max<std::size_t>(1, std::min(window.Most(), requests.size()));
   while (easy_.size() < parallel) easy_.push_back(curl_easy_init());
   curl_multi_setopt(Multi(multi_), CURLMOPT_MAX_HOST_CONNECTIONS, static_cast<long>(parallel));
 
@@ -206,7 +244,7 @@ std::size_t DavHttp::SendAll(const std::vector<DavRequest>& requests, std::size_
   while (true) {
     if (!stopped && stop && stop()) stopped = true;
     auto now = std::chrono::steady_clock::now();
-    while (!idle.empty()) {
+    while (!idle.empty() && active.size() < window.Size()) {
       if (!waiting.empty() && waiting.front()->notBefore <= now) {
         start(std::move(waiting.front()));
         waiting.pop_front();
@@ -266,6 +304,7 @@ std::size_t DavHttp::SendAll(const std::vector<DavRequest>& requests, std::size_
           continue;
         }
       }
+      window.Answered(std::chrono::steady_clock::now());
       done(t->index, t->reply);
     }
     if (running > 0 || !active.empty()) {

@@ -41,6 +41,15 @@ GHttpRequest JsonRequest(const std::string& method, const std::string& url, cons
   return r;
 }
 
+// Why an add failed; when the answer was lost, Google may hold the record all the same and
+// only a new comparison tells (adding it again could make it twice).
+std::string AddFailure(const GHttpResponse& a) {
+  std::string why = GApiErrorText(a);
+  if (a.Unknown())
+    why += " (Google may have added it all the same: a new comparison shows whether it is there)";
+  return why;
+}
+
 // The text of a per-record answer inside a batch ("status": {"code", "message"}).
 std::string EntryError(const json& entry) {
   if (!entry.is_object()) return "no answer for the record";
@@ -241,10 +250,10 @@ void GApiAccount::AddContacts(std::span<RecordChange<GoogleContact>> batch,
     json contacts = json::array();
     for (std::size_t i = first; i < last; ++i)
       contacts.push_back({{"contactPerson", PersonOfContact(*batch[i].record, groups_)}});
-    GHttpResponse a =
-        PeopleWrites({JsonRequest("POST", settings_.peopleUrl + "people:batchCreateContacts",
-                                  json{{"contacts", contacts}, {"readMask", "metadata"}})})
-            .front();
+    GHttpRequest create = JsonRequest("POST", settings_.peopleUrl + "people:batchCreateContacts",
+                                      json{{"contacts", contacts}, {"readMask", "metadata"}});
+    create.repeatable = false;
+    GHttpResponse a = PeopleWrites({create}).front();
     if (Stopped(a)) return;
     json j = Parse(a);
     if (!a.Ok() || !j.is_object()) {
@@ -254,7 +263,7 @@ void GApiAccount::AddContacts(std::span<RecordChange<GoogleContact>> batch,
         continue;
       }
       for (std::size_t i = first; i < last; ++i)
-        Fail(batch[i], "contact", "added to Google", GApiErrorText(a));
+        Fail(batch[i], "contact", "added to Google", AddFailure(a));
       progress.Step(last - first);
       continue;
     }
@@ -276,10 +285,12 @@ void GApiAccount::AddContacts(std::span<RecordChange<GoogleContact>> batch,
   }
   if (alone.empty()) return;
   std::vector<GHttpRequest> requests;
-  for (std::size_t i : alone)
+  for (std::size_t i : alone) {
     requests.push_back(
         JsonRequest("POST", settings_.peopleUrl + "people:createContact?personFields=metadata",
                     PersonOfContact(*batch[i].record, groups_)));
+    requests.back().repeatable = false;
+  }
   std::vector<GHttpResponse> a = PeopleWrites(requests);
   for (std::size_t k = 0; k < alone.size(); ++k) {
     RecordChange<GoogleContact>& c = batch[alone[k]];
@@ -289,7 +300,7 @@ void GApiAccount::AddContacts(std::span<RecordChange<GoogleContact>> batch,
       c.ref = PassThrough{Str(p, "resourceName"), Str(p, "etag"), {}};
       c.done = true;
     } else {
-      Fail(c, "contact", "added to Google", GApiErrorText(a[k]));
+      Fail(c, "contact", "added to Google", AddFailure(a[k]));
     }
     progress.Step();
   }

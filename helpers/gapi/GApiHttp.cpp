@@ -138,7 +138,8 @@ void GHttpClient::Prepare(Transfer& t, const GHttpRequest& r) {
   t.generation = tokenGeneration_;
 }
 
-bool GHttpClient::Retryable(const GHttpResponse& r) {
+bool GHttpClient::Retryable(const GHttpResponse& r, bool repeatable) {
+  if (!repeatable && r.Unknown()) return false;
   if (r.status == 0) return r.error != "stopped";
   if (r.status == 429 || r.status == 500 || r.status == 502 || r.status == 503 || r.status == 504)
     return true;
@@ -261,6 +262,9 @@ std::vector<GHttpResponse> GHttpClient::SendAll(const std::vector<GHttpRequest>&
       } else {
         r.status = 0;
         r.error = t->error[0] ? t->error : curl_easy_strerror(msg->data.result);
+        const CURLcode code = msg->data.result;
+        r.unsent = code == CURLE_COULDNT_RESOLVE_HOST || code == CURLE_COULDNT_RESOLVE_PROXY ||
+                   code == CURLE_COULDNT_CONNECT;
       }
       const GHttpRequest& req = requests[t->index];
       QM_LOG_INFO("%s %s: %ld (try %d)", req.method.c_str(), PathOf(req.url).c_str(), r.status,
@@ -276,7 +280,7 @@ std::vector<GHttpResponse> GHttpClient::SendAll(const std::vector<GHttpRequest>&
           continue;
         }
       }
-      if (Retryable(r) && t->attempt < settings_.maxAttempts) {
+      if (Retryable(r, req.repeatable) && t->attempt < settings_.maxAttempts) {
         auto wait = Backoff(t->attempt, r.retryAfterSec);
         Clock::time_point at = Clock::now() + wait;
         if (r.status == 429 || r.status == 403) pausedUntil = std::max(pausedUntil, at);

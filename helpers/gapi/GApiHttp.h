@@ -15,6 +15,9 @@ struct GHttpRequest {
   std::string contentType;           // with a body: "application/json", a form ...
   std::vector<std::string> headers;  // further lines, "If-Match: ..."
   bool authorized = true;            // carries the access token
+  // False for a create: an answer lost on the way back may hide a record already made, so it
+  // is tried again only when Google surely did not take it (a rate limit, no connection).
+  bool repeatable = true;
 };
 
 struct GHttpResponse {
@@ -23,6 +26,10 @@ struct GHttpResponse {
   std::string error;  // transport failure or "stopped"
   int retryAfterSec = -1;
   int attempts = 0;
+  bool unsent = false;  // no connection was made: the server never saw the request
+
+  // No answer, or a server error: a create may have been made all the same.
+  bool Unknown() const { return (status == 0 && !unsent && error != "stopped") || status >= 500; }
 
   bool Ok() const { return status >= 200 && status < 300; }
 };
@@ -54,8 +61,9 @@ class GHttpClient {
   std::size_t RequestCount() const { return requests_; }
   std::size_t RetryCount() const { return retries_; }
 
-  // Whether an answer is worth another try: rate limits, server errors, no answer.
-  static bool Retryable(const GHttpResponse& response);
+  // Whether an answer is worth another try: rate limits, server errors, no answer; for a
+  // request that is not repeatable, only what Google surely did not act on.
+  static bool Retryable(const GHttpResponse& response, bool repeatable = true);
   // The wait before try `attempt` + 1 (attempt counts from 1).
   std::chrono::milliseconds Backoff(int attempt, int retryAfterSec) const;
 

@@ -453,6 +453,42 @@ TEST(DavHttpTest, ABusyServerIsGivenUpOnWithinBounds) {
   EXPECT_EQ(server.requests.size(), 3u);
 }
 
+// A server modelled by its rate of answers with k requests in flight; the window's size after
+// enough answers to settle.
+std::size_t SettledSize(DavWindow window, double (*rate)(std::size_t)) {
+  auto at = std::chrono::steady_clock::time_point{};
+  window.Begin();
+  for (int i = 0; i < 2000; ++i) {
+    at += std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::duration<double>(1.0 / rate(window.Size())));
+    window.Answered(at);
+  }
+  return window.Size();
+}
+
+TEST(DavWindowTest, GrowsOnlyWhileTheServerAnswersFaster) {
+  struct Case {
+    const char* server;
+    double (*rate)(std::size_t);
+    std::size_t settled;
+  };
+  for (const Case& c : {
+           Case{"one write at a time", [](std::size_t) { return 30.0; }, 1},
+           Case{"one at a time, slower with a queue",
+                [](std::size_t k) { return 30.0 / (1 + 0.05 * static_cast<double>(k - 1)); }, 1},
+           Case{"a little faster with two", [](std::size_t k) { return k > 1 ? 33.0 : 30.0; }, 1},
+           Case{"three workers",
+                [](std::size_t k) {
+                  return 30.0 * static_cast<double>(std::min<std::size_t>(k, 3));
+                },
+                4},
+           Case{"far away", [](std::size_t k) { return 5.0 * static_cast<double>(k); }, 8},
+       })
+    EXPECT_EQ(SettledSize(DavWindow::Found(8), c.rate), c.settled) << c.server;
+  EXPECT_EQ(SettledSize(DavWindow::Fixed(3), [](std::size_t k) { return 5.0 * k; }), 3u);
+  EXPECT_EQ(SettledSize(DavWindow::Found(1), [](std::size_t k) { return 5.0 * k; }), 1u);
+}
+
 TEST(DavTextTest, UidsAndComponentsAreFoundInFoldedAndMixedTexts) {
   EXPECT_EQ(FindUid("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:abc\r\n def\r\nEND:VCARD\r\n"), "abcdef");
   EXPECT_EQ(FindUid("BEGIN:VCARD\nuid;VALUE=text:x-1\nEND:VCARD\n"), "x-1");

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "ContactCard.h"
 #include "HelpersTestUtil.h"
 #include "LocalAccount.h"
 #include "google/GoogleContact.h"
@@ -69,6 +70,8 @@ GoogleContact AsStored(GoogleContact c, const GoogleContact& loaded) {
   c.PassThrough = loaded.PassThrough;
   c.CreationTime = loaded.CreationTime;
   c.LastModificationTime = loaded.LastModificationTime;
+  // A display name the other fields make is left to them.
+  if (c.DisplayName.view() == DerivedDisplayName(c)) c.DisplayName = "";
   for (std::size_t i = 0; i < GoogleContact::kAddresses; ++i)
     if (c.Street[i].empty() && c.City[i].empty()) c.AddressType[i] = 0;
   // Slots fill from the front on the way back.

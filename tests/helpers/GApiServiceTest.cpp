@@ -168,6 +168,21 @@ TEST_F(GApiServiceTest, RateLimitsAreWaitedOutAndEveryRecordGoesIn) {
   EXPECT_GE(account->Http().RetryCount(), stats["rate_limited"].get<std::size_t>());
 }
 
+TEST_F(GApiServiceTest, AnAddWhoseAnswerIsLostIsNotSentTwice) {
+  auto account = Open();
+  ASSERT_TRUE(account);
+  standin_.Control({{"lose_create_answers", 1}});
+  std::vector<GoogleContact> contacts = NewContacts(250);
+  auto changes = Changes(contacts);
+  SubmitProgress progress(host_, "contact", 250);
+  account->AddContacts(changes, progress);
+  std::vector<std::string> errors = Errors(changes);
+  ASSERT_EQ(errors.size(), 200u);
+  EXPECT_NE(errors.front().find("may have added it all the same"), std::string::npos)
+      << errors.front();
+  EXPECT_EQ(standin_.Stats()["people"], 250);
+}
+
 TEST_F(GApiServiceTest, ARecordChangedInGoogleIsReportedAndTheOthersGoThrough) {
   auto account = Open();
   ASSERT_TRUE(account);

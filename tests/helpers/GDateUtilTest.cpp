@@ -235,6 +235,17 @@ TEST_F(ZoneFixture, ForeignEventWithCountGetsAnEndDate) {
   EXPECT_EQ(e.PatternEnd, At(2026, 1, 19));
   EXPECT_EQ(e.Start, At(2026, 1, 5, 9, 0));
   EXPECT_EQ(e.End, At(2026, 1, 5, 10, 0));
+
+  // A server may put a moved occurrence before its series.
+  GoogleEvent series;
+  ASSERT_TRUE(
+      ReadEventICal("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:x\r\nSUMMARY:moved\r\n"
+                    "RECURRENCE-ID:20260112T140000Z\r\nDTSTART:20260113T140000Z\r\nEND:VEVENT\r\n"
+                    "BEGIN:VEVENT\r\nUID:x\r\nSUMMARY:series\r\nDTSTART:20260105T140000Z\r\n"
+                    "RRULE:FREQ=WEEKLY;COUNT=3\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n",
+                    series, o));
+  EXPECT_EQ(series.Title, "series");
+  EXPECT_EQ(series.RecurType, kRecurWeekly);
 }
 
 TEST(ICalReaderTest, MalformedInputNeverBreaksTheReader) {

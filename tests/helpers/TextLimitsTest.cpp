@@ -40,7 +40,7 @@ void AroundLimits(std::initializer_list<std::size_t> widths, Check check) {
 
 TEST(TextLimitsTest, VCardValuesComeBackAsWholeCharactersOfTheText) {
   AroundLimits({64, 256, 10240}, [](std::size_t, const std::string& text) {
-    std::string card = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" + text + "\r\nORG:" + text +
+    std::string card = "BEGIN:VCARD\r\nVERSION:3.0\r\nN:;Al;;;\r\nFN:" + text + "\r\nORG:" + text +
                        "\r\nitem1.URL:" + text + "\r\nitem1.X-ABLabel:BLOG\r\nNOTE:" + text +
                        "\r\nEND:VCARD\r\n";
     GoogleContact c;

@@ -138,6 +138,35 @@ TEST(ContactCardTest, EmptySlotsAreLeftOutAndPrimaryOnlyValuesStay) {
   EXPECT_EQ(back.ImType[0], 0);
 }
 
+TEST(ContactCardTest, ACardWithoutDisplayNameGetsTheNameABookWouldShow) {
+  struct Case {
+    const char* first;
+    const char* last;
+    const char* company;
+    const char* email;
+    const char* display;
+    const char* fn;
+  };
+  for (const Case& k :
+       {Case{"J\xC3\xB6rg", "M\xC3\xBCller", "ACME", "", "", "FN:J\xC3\xB6rg M\xC3\xBCller\r\n"},
+        Case{"", "", "ACME, Inc.", "a@example.com", "", "FN:ACME\\, Inc.\r\n"},
+        Case{"", "", "", "a@example.com", "", "FN:a@example.com\r\n"},
+        Case{"", "", "", "", "", "FN:\r\n"},
+        Case{"Ann", "Lee", "", "", "Dr. Ann", "FN:Dr. Ann\r\n"}}) {
+    GoogleContact c;
+    c.FirstName = k.first;
+    c.LastName = k.last;
+    c.CompanyName = k.company;
+    c.PrimaryEmail = k.email;
+    c.DisplayName = k.display;
+    std::string text;
+    GoogleContact back = RoundTrip(c, &text);
+    EXPECT_NE(text.find(k.fn), std::string::npos) << text;
+    // A name made up on the way out is not taken for the person's own.
+    EXPECT_EQ(back.DisplayName, k.display) << text;
+  }
+}
+
 TEST(VCardReaderTest, GoogleExportStyle) {
   GoogleContact c = FromText(
       "BEGIN:VCARD\r\n"
@@ -161,7 +190,7 @@ TEST(VCardReaderTest, GoogleExportStyle) {
       "NOTE:first line\\nsecond\\, with comma\\; and semicolon\r\n"
       "CATEGORIES:myContacts,Starred\r\n"
       "END:VCARD\r\n");
-  EXPECT_EQ(c.DisplayName, "Jane Doe");
+  EXPECT_EQ(c.DisplayName, "");  // FN only repeats the name parts
   EXPECT_EQ(c.LastName, "Doe");
   EXPECT_EQ(c.EmailType[0], kGEmailWork);
   EXPECT_EQ(c.EmailType[1], kGEmailOther);

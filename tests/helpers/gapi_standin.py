@@ -38,6 +38,7 @@ STATE = {
         "deny_consent": False,
         "time_zone": "Europe/London",
         "fail_given_name": "",      # a person with this given name is refused (400)
+        "lose_create_answers": 0,   # so many batch creates make their people, then answer 503
     },
     "codes": {},           # code -> {challenge, redirect_uri, client_id, email}
     "refresh": {},         # refresh token -> email
@@ -355,6 +356,9 @@ class Handler(BaseHTTPRequestHandler):
             created = [{"httpStatusCode": 200, "status": {},
                         "person": person_view(self.create(c.get("contactPerson") or {}),
                                               data["readMask"])} for c in contacts]
+            if STATE["control"]["lose_create_answers"] > 0:
+                STATE["control"]["lose_create_answers"] -= 1
+                return self.reply(503, google_error(503, "UNAVAILABLE", "The service is unavailable."))
             return self.reply(200, {"createdPeople": created})
         if path == "people:createContact" and method == "POST":
             person = self.json_body() or {}

@@ -11,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "BackendSettings.h"
 #include "cli/Commands.h"
 #include "json/RecordJson.h"
 #include "platform/AsciiCase.h"
@@ -98,25 +99,17 @@ bool WriteReport(std::ofstream& out, const char* type, Manager* source) {
   return static_cast<bool>(out);
 }
 
-// The local account's folder, as our Google helpers find it; empty when there is none there.
-std::string LocalAccountFolder(const std::string& dataFolder, const std::string& email) {
-  std::string root;
-  for (const std::string& folder : {platform::ExecutableFolder(), dataFolder}) {
-    platform::IniDocument doc;
-    if (folder.empty() || !std::filesystem::exists(folder + "GHelper.ini") ||
-        !doc.Load(folder + "GHelper.ini"))
-      continue;
-    if (auto r = doc.Get("Accounts", "Root"); r && !r->empty()) {
-      root = *r;
-      break;
-    }
+// Where the records went, as the helpers' settings say.
+void PrintAccountPlace(const std::string& dataFolder, const std::string& email) {
+  AccountSettings account = HelperSettings::ForAccount(email);
+  if (account.backend == HelperSettings::kDav) {
+    std::printf("Account: %s on the server %s\n", email.c_str(), account.Value("Url").c_str());
+  } else if (account.backend == HelperSettings::kGoogle) {
+    std::printf("Account: %s at Google\n", email.c_str());
+  } else if (std::string local = HelperSettings::LocalAccountFolder(dataFolder, email);
+             !local.empty()) {
+    std::printf("Account folder: %s\n", local.c_str());
   }
-  if (root.empty()) root = dataFolder + "accounts/";
-  if (root.back() != '/') root += '/';
-  // Spelt as the helpers spell the account's folder.
-  std::string folder = root + platform::FoldAscii(email) + "/";
-  std::error_code ec;
-  return !email.empty() && std::filesystem::is_directory(folder, ec) ? folder : std::string();
 }
 
 std::string Grouped(std::uint32_t n) {
@@ -222,7 +215,6 @@ int MigrateCommand(const std::vector<std::string>& args) {
   }
   for (const std::string& w : engine.LoadWarnings()) std::printf("Warning: %s\n", w.c_str());
   if (!a.dryRun) std::printf("Migration log: %s\n", engine.MigrationLogPath().c_str());
-  std::string account = LocalAccountFolder(folder, s.GGEmail.str());
-  if (!account.empty()) std::printf("Account folder: %s\n", account.c_str());
+  PrintAccountPlace(folder, s.GGEmail.str());
   return kOk;
 }
