@@ -3,6 +3,7 @@
 #include <openssl/sha.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 #include "ICalCard.h"
@@ -516,9 +517,14 @@ std::string GApiAccount::ImportUid(const GoogleEvent& e) {
 void GApiAccount::AddEvents(std::span<RecordChange<GoogleEvent>> batch, SubmitProgress& progress) {
   GEventOptions o{tzid_};
   std::vector<GHttpRequest> requests;
+  // Alike events are each one of their own: the second of a kind gets "-2" in its UID, so
+  // that an import does not lay it over the first.
+  std::map<std::string, int> alike;
   for (const auto& c : batch) {
     json body = EventJsonOf(*c.record, o);
-    body["iCalUID"] = ImportUid(*c.record);
+    std::string uid = ImportUid(*c.record);
+    if (int n = ++alike[uid]; n > 1) uid.insert(uid.find('@'), "-" + std::to_string(n));
+    body["iCalUID"] = uid;
     requests.push_back(
         JsonRequest("POST", settings_.calendarUrl + "calendars/primary/events/import", body));
   }

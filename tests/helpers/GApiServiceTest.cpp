@@ -272,6 +272,14 @@ TEST_F(GApiServiceTest, AnEventAddedTwiceIsOneEventAndABadContactFailsAlone) {
     EXPECT_TRUE(Errors(add).empty());
   }
   EXPECT_EQ(standin_.Stats()["events"], 2);
+  // Two alike in one run are two, in that run and the next.
+  std::vector<GoogleEvent> twins = {events[0], events[0]};
+  twins[0].Title = twins[1].Title = "Twin";
+  for (int run = 0; run < 2; ++run) {
+    auto add = Changes(twins);
+    account->AddEvents(add, progress);
+  }
+  EXPECT_EQ(standin_.Stats()["events"], 4);
 
   standin_.Control({{"fail_given_name", "Bad2"}});
   std::vector<GoogleContact> contacts = NewContacts(5, "Bad");
