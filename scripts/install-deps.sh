@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   time mdbtools-dev libical-dev libcrypt-dev
-  libcurl4-openssl-dev libxml2-dev radicale
+  libcurl4-openssl-dev libxml2-dev radicale openssl  # openssl: the https tests' certificate
   qt6-base-dev xvfb xauth
   libssl-dev python3  # the helpers' Google back end; its test stand-in
 )

@@ -89,6 +89,10 @@ DavAccountBackend::DavAccountBackend(const AccountSettings& settings, DavTuning 
 }
 
 std::string DavAccountBackend::Failure(const DavReply& reply) {
+  if (reply.untrusted)
+    return "the server's certificate is not trusted (" + reply.error +
+           "); a server with a certificate of its own is trusted with quillmove-cli account set "
+           "EMAIL --ca-file FILE.";
   if (reply.status == 0) return "the server cannot be reached: " + reply.error;
   if (reply.status == 401) return "the server refused the login (401).";
   if (reply.status == 403) return "the server does not allow it (403).";
@@ -121,7 +125,8 @@ bool DavAccountBackend::Open(const std::string& email, const std::string& passwo
     return false;
   }
   if (reply.status == 0) {
-    error = "The server " + url + " cannot be reached: " + reply.error;
+    error = "The server " + url +
+            (reply.untrusted ? ": " + Failure(reply) : " cannot be reached: " + reply.error);
     return false;
   }
   return true;

@@ -280,6 +280,7 @@ std::size_t DavHttp::SendAll(const std::vector<DavRequest>& requests, DavWindow&
       t->reply.url = WithoutUserInfo(url ? url : t->request->url);
       if (result != CURLE_OK) {
         t->reply.status = 0;
+        t->reply.untrusted = result == CURLE_PEER_FAILED_VERIFICATION;
         t->reply.error = t->tooLarge   ? std::string("the server's answer is too large")
                          : t->error[0] ? std::string(t->error)
                                        : std::string(curl_easy_strerror(result));

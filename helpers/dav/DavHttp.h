@@ -17,9 +17,10 @@ struct DavRequest {
 struct DavReply {
   long status = 0;  // 0: no answer (error says why)
   std::string body;
-  std::string etag;   // the ETag header of the final answer
-  std::string url;    // where the request ended after redirects
-  std::string error;  // transport failure, for the person
+  std::string etag;        // the ETag header of the final answer
+  std::string url;         // where the request ended after redirects
+  std::string error;       // transport failure, for the person
+  bool untrusted = false;  // the server's certificate did not pass the check
 };
 
 // How to reach the server. The password goes out in every request (HTTP Basic), so plain

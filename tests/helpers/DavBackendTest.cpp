@@ -453,6 +453,41 @@ TEST(DavHttpTest, ABusyServerIsGivenUpOnWithinBounds) {
   EXPECT_EQ(server.requests.size(), 3u);
 }
 
+// Over https the certificate is always checked: one the system does not trust is refused with
+// the reason, and CaFile= makes it trusted for that account only.
+TEST(DavTlsTest, AnUntrustedCertificateIsRefusedAndCaFileTrustsIt) {
+  RadicaleServer server;
+  std::string why;
+  if (!server.Start(why, true)) {
+    if (server.Absent() || why.find("openssl is not installed") != std::string::npos)
+      GTEST_SKIP() << why;
+    FAIL() << why;
+  }
+  AccountSettings s;
+  s.email = "ann@example.com";
+  s.backend = "dav";
+  s.Set("Url", server.Url());
+  s.Set("User", "ann");
+  std::string error;
+  EXPECT_FALSE(DavAccountBackend(s).Open(s.email, "secret", error));
+  EXPECT_NE(error.find("certificate is not trusted"), std::string::npos) << error;
+  EXPECT_NE(error.find("--ca-file"), std::string::npos) << error;
+
+  s.Set("CaFile", server.CertFile());
+  DavAccountBackend account(s);
+  ASSERT_TRUE(account.Open(s.email, "secret", error)) << error;
+  TestHost host;
+  auto contacts = account.Contacts(host);
+  std::vector<GoogleContact> records = {Contact(1), Contact(2)};
+  std::vector<RecordChange<GoogleContact>> add;
+  for (GoogleContact& r : records) add.push_back({&r, {}, false, {}});
+  SubmitProgress progress(host, "contact", add.size());
+  contacts->Add(add, progress);
+  std::vector<LoadedRecord<GoogleContact>> loaded;
+  ASSERT_TRUE(contacts->LoadAll(loaded, error)) << error;
+  EXPECT_EQ(loaded.size(), 2u);
+}
+
 // A server modelled by its rate of answers with k requests in flight; the window's size after
 // enough answers to settle.
 std::size_t SettledSize(DavWindow window, double (*rate)(std::size_t)) {

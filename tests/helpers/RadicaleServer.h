@@ -27,7 +27,8 @@ class RadicaleServer {
 
   bool Absent() const { return Find("radicale").empty(); }
 
-  bool Start(std::string& why) {
+  // With `tls`, over https with a certificate of its own for 127.0.0.1 (CertFile()).
+  bool Start(std::string& why, bool tls = false) {
     std::string program = Find("radicale");
     if (program.empty()) {
       why =
@@ -35,13 +36,31 @@ class RadicaleServer {
           "skipped";
       return false;
     }
+    std::string tlsLines;
+    if (tls) {
+      if (Find("openssl").empty()) {
+        why = "openssl is not installed (Debian package openssl); the https tests are skipped";
+        return false;
+      }
+      const std::string make =
+          "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1"
+          " -addext subjectAltName=IP:127.0.0.1 -keyout '" +
+          dir_.file("key.pem") + "' -out '" + CertFile() + "' 2>/dev/null";
+      if (std::system(make.c_str()) != 0) {
+        why = "openssl could not make a certificate";
+        return false;
+      }
+      tlsLines =
+          "ssl = True\ncertificate = " + CertFile() + "\nkey = " + dir_.file("key.pem") + "\n";
+      tls_ = true;
+    }
     port_ = FreePort();
     std::string users = "ann:secret\nbob:other\n";
     for (int i = 1; i <= 20; ++i) users += "user" + std::to_string(i) + ":secret\n";
     WriteFile(dir_.file("users"), users);
     WriteFile(dir_.file("config"),
-              "[server]\nhosts = 127.0.0.1:" + std::to_string(port_) +
-                  "\n[auth]\ntype = htpasswd\nhtpasswd_filename = " + dir_.file("users") +
+              "[server]\nhosts = 127.0.0.1:" + std::to_string(port_) + "\n" + tlsLines +
+                  "[auth]\ntype = htpasswd\nhtpasswd_filename = " + dir_.file("users") +
                   "\nhtpasswd_encryption = plain\n[storage]\nfilesystem_folder = " +
                   dir_.file("collections") +
                   "\n[rights]\ntype = owner_only\n"
@@ -87,7 +106,10 @@ class RadicaleServer {
     pid_ = 0;
   }
 
-  std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+  std::string Url() const {
+    return (tls_ ? "https" : "http") + std::string("://127.0.0.1:") + std::to_string(port_) + "/";
+  }
+  std::string CertFile() const { return dir_.file("cert.pem"); }
   // Where the server keeps a user's collections on disk.
   std::string UserFolder(const std::string& user) const {
     return dir_.file("collections/collection-root/" + user) + "/";
@@ -137,4 +159,5 @@ class RadicaleServer {
   TempDir dir_;
   pid_t pid_ = 0;
   int port_ = 0;
+  bool tls_ = false;
 };
