@@ -459,12 +459,14 @@ void ReadContactCard(const VCard& card, GoogleContact& c, std::string* uid) {
       PutSlot(c.EmailType, c.Email, type, text);
       if (p.HasType("PREF") && c.PrimaryEmail.empty()) c.PrimaryEmail = text;
     } else if (n == "TEL") {
+      // vCard 4.0 writes numbers as "tel:" addresses; the number is what a person dials.
+      const std::string number = platform::StartsWithNoCase(text, "tel:") ? text.substr(4) : text;
       if (OnlyPref(p, {"VOICE"})) {
-        c.PrimaryPhone = text;
+        c.PrimaryPhone = number;
         continue;
       }
-      PutSlot(c.PhoneType, c.Phone, PhoneTypeOf(p), text);
-      if (p.HasType("PREF") && c.PrimaryPhone.empty()) c.PrimaryPhone = text;
+      PutSlot(c.PhoneType, c.Phone, PhoneTypeOf(p), number);
+      if (p.HasType("PREF") && c.PrimaryPhone.empty()) c.PrimaryPhone = number;
     } else if (n == "ADR") {
       std::int32_t type = p.HasType("HOME")   ? kGAddrHome
                           : p.HasType("WORK") ? kGAddrWork

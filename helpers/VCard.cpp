@@ -147,6 +147,8 @@ bool ParseLine(const std::string& line, VCardProperty& p) {
         }
       }
     }
+    // vCard 4.0 ranks with PREF=1..100; the first choice is what 3.0 calls TYPE=PREF.
+    if (pname == "PREF" && pvalue == "1") p.types.push_back("PREF");
     if (pname == "ENCODING") encoding = Upper(pvalue);
     if (pname == "CHARSET") charset = Upper(pvalue);
     p.params.emplace_back(std::move(pname), std::move(pvalue));

@@ -236,6 +236,18 @@ TEST(VCardReaderTest, FoldedLinesAndOldProducers) {
   EXPECT_EQ(c.JobTitle, "A very long job title that a writer has folded over two lines");
 }
 
+TEST(VCardReaderTest, VCard4NumbersAndPreferences) {
+  GoogleContact c = FromText(
+      "BEGIN:VCARD\r\nVERSION:4.0\r\nN:Lee;Ann;;;\r\n"
+      "EMAIL;TYPE=home:ann@home.example\r\nEMAIL;TYPE=work;PREF=1:ann@work.example\r\n"
+      "TEL;VALUE=uri;TYPE=\"voice,cell\":tel:+44-7700-900123\r\n"
+      "TEL;VALUE=uri;TYPE=work;PREF=1:TEL:+44-20-7946-0000\r\nEND:VCARD\r\n");
+  EXPECT_EQ(c.PrimaryEmail, "ann@work.example");
+  EXPECT_EQ(c.PhoneType[0], kGPhoneMobile);
+  EXPECT_EQ(c.Phone[0], "+44-7700-900123");
+  EXPECT_EQ(c.PrimaryPhone, "+44-20-7946-0000");
+}
+
 TEST(VCardReaderTest, MalformedInputNeverBreaksTheReader) {
   const std::string hostile[] = {
       "",
