@@ -478,6 +478,44 @@ class AppTest : public QObject {
     QCOMPARE(M().CurrentPage(), static_cast<TfmPage*>(page));
   }
 
+  void everyTaskAndNoteRowShowsItsStatus() {
+    Start();
+    S().NewColor = 0x0000FF;
+    S().SameColor = 0x808080;
+    auto task = [](const char* subject, std::uint32_t status, const CommonTask* matched) {
+      CommonTask t;
+      t.Subject = subject;
+      t.Status = status;
+      t.MatchedRecord = matched;
+      return t;
+    };
+    // Tasks never compared keep what the load left: zero, or a source's own record flags.
+    const CommonTask counterpart;
+    FakeEngine().tasks = {task("Unmatched", 0, nullptr), task("Flagged", 0x40, nullptr),
+                          task("Matched", 0, &counterpart)};
+    FakeEngine().notes[0].MatchedRecord = nullptr;
+    ChooseSource(kAppPalmDesktop);
+    WalkTo(M().fmGGOption);
+    S().SyncTask = S().SyncNote = true;  // the wizard itself offers contacts and calendar only
+    WalkTo(M().fmPDData);
+    TfmData* page = M().fmPDData;
+    const QColor fresh(255, 0, 0), same(128, 128, 128);
+    const QColor expected[] = {fresh, fresh, same};
+    ReviewModel* tasks = page->Model(kTypeTasks);
+    QCOMPARE(tasks->rowCount(), 3);
+    for (int row = 0; row < 3; ++row) {
+      const QModelIndex i = tasks->index(row, 0);
+      QCOMPARE(tasks->data(i, ReviewModel::kStatusColorRole).value<QColor>(), expected[row]);
+      QCOMPARE(tasks->data(i, Qt::CheckStateRole).value<Qt::CheckState>(),
+               row < 2 ? Qt::Checked : Qt::Unchecked);
+    }
+    ReviewModel* notes = page->Model(kTypeNotes);
+    QCOMPARE(notes->data(notes->index(0, 0), ReviewModel::kStatusColorRole).value<QColor>(), fresh);
+    page->btnClear->click();
+    page->btnSelDiff->click();
+    QCOMPARE(tasks->TickedCount(), 2);
+  }
+
   void statusColoursStayReadable_data() {
     QTest::addColumn<int>("colorRef");
     QTest::addColumn<QColor>("base");
