@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -476,6 +478,43 @@ class AppTest : public QObject {
     QCOMPARE(page->Model(kTypeContacts)->rowCount(), 0);
     QCOMPARE(page->CountLabel(kTypeContacts)->text(), QStringLiteral("0 Contact records in total"));
     QCOMPARE(M().CurrentPage(), static_cast<TfmPage*>(page));
+  }
+
+  void columnsFitTheirContents() {
+    Start();
+    const QString name = QStringLiteral("Ada Augusta King of Lovelace");
+    const QString email = QStringLiteral("augusta.king@lovelace.example");
+    FakeEngine().contacts[2].DisplayName = U(name);
+    FakeEngine().contacts[3].Email1 = U(email);
+    ChooseSource(kAppPalmDesktop);
+    WalkTo(M().fmPDData);
+    TfmData* page = M().fmPDData;
+    QTreeView* list = page->List(kTypeContacts);
+    QHeaderView* header = list->header();
+    QApplication::processEvents();
+    // The name shows whole beside its tick box and status marker; so does the address.
+    const QFontMetrics fm(list->font());
+    const int box = list->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, list);
+    const int marker = list->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, list);
+    QVERIFY2(header->sectionSize(0) >= fm.horizontalAdvance(name) + box + marker,
+             qPrintable(QString::number(header->sectionSize(0))));
+    QVERIFY(header->sectionSize(1) >= fm.horizontalAdvance(email));
+    QVERIFY(header->sectionSize(2) >= 100);  // short contents keep the usual width
+
+    // A company wider than the window leaves the later columns in sight.
+    FakeEngine().contacts[0].Company = std::string(63, 'W');
+    page->btnRefresh->click();
+    QApplication::processEvents();
+    int before = 0;
+    for (int c = 0; c < 4; ++c) before += header->sectionSize(c);
+    QVERIFY2(before + header->sectionSizeHint(4) <= list->viewport()->width(),
+             qPrintable(QString::number(before)));
+
+    // The person's own width survives a Refresh.
+    header->resizeSection(1, 77);
+    page->btnRefresh->click();
+    QApplication::processEvents();
+    QCOMPARE(header->sectionSize(1), 77);
   }
 
   void everyTaskAndNoteRowShowsItsStatus() {
