@@ -5,9 +5,11 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPalette>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionViewItem>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -44,6 +46,25 @@ const ReviewModel::Kind& KindOf(int app, int type) {
   }
 }
 
+// Styles that draw the tick box's outline a shade darker than the window (Fusion does) lose it on
+// a dark list: an unticked row would show no box at all. On a dark list the window shade the
+// items are drawn with is the text colour, so the outline comes out light.
+class ReviewItemDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    QPalette& palette = option->palette;
+    if (Luminance(palette.color(QPalette::Base)) < kDarkBase)
+      palette.setColor(QPalette::Window, palette.color(QPalette::Text));
+  }
+
+ private:
+  static constexpr double kDarkBase = 0.18;
+};
+
 }  // namespace
 
 TfmData::TfmData(WizardContext& ctx, const QString& name, int app, QWidget* parent)
@@ -60,6 +81,7 @@ TfmData::TfmData(WizardContext& ctx, const QString& name, int app, QWidget* pare
     auto* list = new QTreeView(tab);
     list->setObjectName(QString::fromLatin1(kListNames[t]));
     list->setModel(model);
+    list->setItemDelegate(new ReviewItemDelegate(list));
     list->setRootIsDecorated(false);
     list->setUniformRowHeights(true);
     list->setAllColumnsShowFocus(true);
@@ -191,11 +213,13 @@ void TfmData::MeasureColumns(int type) {
   const int icon = list->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, list);
   option.decorationSize = list->iconSize().isValid() ? list->iconSize() : QSize(icon, icon);
   QAbstractItemDelegate* delegate = list->itemDelegate();
+  // A little air, so that a full cell does not run into the next one.
+  const int gap = option.fontMetrics.averageCharWidth();
   for (int c = 0; c < m.columnCount(); ++c) {
     int widest = 0;
     for (int r = 0; r < rows; ++r)
       widest = std::max(widest, delegate->sizeHint(option, m.index(r, c)).width());
-    contentWidths_[t][static_cast<std::size_t>(c)] = widest;
+    contentWidths_[t][static_cast<std::size_t>(c)] = widest > 0 ? widest + gap : 0;
   }
 }
 
@@ -213,12 +237,11 @@ void TfmData::FitColumns(int type) {
     least[static_cast<std::size_t>(c)] = std::max(at(columns, c).width, header->sectionSizeHint(c));
     wanted[static_cast<std::size_t>(c)] = std::max(at(least, c), at(contentWidths_[t], c));
   }
-  // The room the columns before the last share: the last keeps its caption and as much of its
-  // contents as its usual width, and the person's own widths stay as they are.
+  // The room the columns before the last share: the stretched last column keeps at least its
+  // own least width (the header holds it to that, scrolling sideways otherwise), and the
+  // person's own widths stay as they are.
   const int last = count - 1;
-  int room = list->viewport()->width() -
-             std::max(header->sectionSizeHint(last),
-                      std::min(at(columns, last).width, at(contentWidths_[t], last)));
+  int room = list->viewport()->width() - at(least, last);
   for (int c = 0; c < last; ++c)
     if (at(sizedByPerson_[t], c)) room -= header->sectionSize(c);
   // One ceiling for the widest columns, as high as the room allows, so that the later columns

@@ -482,7 +482,7 @@ class AppTest : public QObject {
 
   void columnsFitTheirContents() {
     Start();
-    const QString name = QStringLiteral("Ada Augusta King of Lovelace");
+    const QString name = QStringLiteral("Augusta Ada King-Noel");
     const QString email = QStringLiteral("augusta.king@lovelace.example");
     FakeEngine().contacts[2].DisplayName = U(name);
     FakeEngine().contacts[3].Email1 = U(email);
