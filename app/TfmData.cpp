@@ -237,9 +237,8 @@ void TfmData::FitColumns(int type) {
     least[static_cast<std::size_t>(c)] = std::max(at(columns, c).width, header->sectionSizeHint(c));
     wanted[static_cast<std::size_t>(c)] = std::max(at(least, c), at(contentWidths_[t], c));
   }
-  // The room the columns before the last share: the stretched last column keeps at least its
-  // own least width (the header holds it to that, scrolling sideways otherwise), and the
-  // person's own widths stay as they are.
+  // The room the columns before the last share: the stretched last column does not shrink below
+  // its usual width (the list scrolls sideways instead), and the person's own widths stay.
   const int last = count - 1;
   int room = list->viewport()->width() - at(least, last);
   for (int c = 0; c < last; ++c)
