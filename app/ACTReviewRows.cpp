@@ -31,11 +31,6 @@ const Native* NativeOf(const void* r) {
   return static_cast<const Record*>(r)->NativeRecord.template As<Native>();
 }
 
-template <class Record>
-std::uint32_t StatusOf(const void* r) {
-  return static_cast<const Record*>(r)->Status;
-}
-
 QString ContactCell(const void* r, int column, bool forSort) {
   const ACTContactRecord* a = NativeOf<ACTContactRecord, CommonContact>(r);
   if (!a) return ReviewModel::ContactKind().cell(r, column, forSort);
@@ -111,13 +106,13 @@ QString NoteCell(const void* r, int column, bool forSort) {
 
 const ReviewModel::Kind& ACTReviewKind(int type) {
   static const ReviewModel::Kind contacts{ReviewModel::ContactKind().columns, &ContactCell,
-                                          &StatusOf<CommonContact>};
+                                          &ReviewModel::StatusOf<CommonContact>};
   static const ReviewModel::Kind events{ReviewModel::EventKind().columns, &EventCell,
-                                        &StatusOf<CommonEvent>};
+                                        &ReviewModel::StatusOf<CommonEvent>};
   static const ReviewModel::Kind tasks{ReviewModel::TaskKind().columns, &TaskCell,
-                                       &StatusOf<CommonTask>};
+                                       &ReviewModel::StatusOf<CommonTask>};
   static const ReviewModel::Kind notes{ReviewModel::NoteKind().columns, &NoteCell,
-                                       &StatusOf<CommonNote>};
+                                       &ReviewModel::StatusOf<CommonNote>};
   switch (type) {
     case kTypeContacts:
       return contacts;

@@ -94,11 +94,6 @@ QString NoteCell(const void* r, int, bool) {
   return FirstLine(static_cast<const CommonNote*>(r)->Body);
 }
 
-template <class Record>
-std::uint32_t StatusOf(const void* r) {
-  return static_cast<const Record*>(r)->Status;
-}
-
 }  // namespace
 
 const ReviewModel::Kind& ReviewModel::ContactKind() {
@@ -108,7 +103,7 @@ const ReviewModel::Kind& ReviewModel::ContactKind() {
                           {"Company", 100},
                           {"Title", 100}},
                          &ContactCell,
-                         &StatusOf<CommonContact>};
+                         &ReviewModel::StatusOf<CommonContact>};
   return kind;
 }
 
@@ -119,19 +114,19 @@ const ReviewModel::Kind& ReviewModel::EventKind() {
                           {"All Day Event", 100},
                           {"Location", 150}},
                          &EventCell,
-                         &StatusOf<CommonEvent>};
+                         &ReviewModel::StatusOf<CommonEvent>};
   return kind;
 }
 
 const ReviewModel::Kind& ReviewModel::TaskKind() {
   static const Kind kind{{{"Subject", 200}, {"Importance", 80}, {"Due Date", 80}, {"Body", 240}},
                          &TaskCell,
-                         &StatusOf<CommonTask>};
+                         &ReviewModel::StatusOf<CommonTask>};
   return kind;
 }
 
 const ReviewModel::Kind& ReviewModel::NoteKind() {
-  static const Kind kind{{{"Notes", 600}}, &NoteCell, &StatusOf<CommonNote>};
+  static const Kind kind{{{"Notes", 600}}, &NoteCell, &ReviewModel::StatusOf<CommonNote>};
   return kind;
 }
 

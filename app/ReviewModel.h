@@ -26,6 +26,20 @@ class ReviewModel : public QAbstractTableModel {
     QString (*cell)(const void* record, int column, bool forSort);
     std::uint32_t (*status)(const void* record);
   };
+  // The status a row shows: the comparison's answer when there was one. A record that was never
+  // compared (no target records of its type were loaded, as for tasks and notes) has nothing in
+  // the target to match, so it is new, whatever its `Status` was left holding (Palm Desktop's
+  // record flags, say). "Same" always comes with the counterpart it matched.
+  static std::uint32_t ShownStatus(std::uint32_t status, bool matched) {
+    if (status == 2) return 2;
+    return status == 0 && matched ? 0 : 1;
+  }
+  template <class Record>
+  static std::uint32_t StatusOf(const void* record) {
+    const auto* r = static_cast<const Record*>(record);
+    return ShownStatus(r->Status, r->MatchedRecord != nullptr);
+  }
+
   static const Kind& ContactKind();
   static const Kind& EventKind();
   static const Kind& TaskKind();

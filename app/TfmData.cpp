@@ -1,12 +1,19 @@
 #include "app/TfmData.h"
 
+#include <QAbstractItemDelegate>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPalette>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/ACTReviewRows.h"
 #include "app/DetailForms.h"
@@ -39,6 +46,25 @@ const ReviewModel::Kind& KindOf(int app, int type) {
   }
 }
 
+// Styles that draw the tick box's outline a shade darker than the window (Fusion does) lose it on
+// a dark list: an unticked row would show no box at all. On a dark list the window shade the
+// items are drawn with is the text colour, so the outline comes out light.
+class ReviewItemDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    QPalette& palette = option->palette;
+    if (Luminance(palette.color(QPalette::Base)) < kDarkBase)
+      palette.setColor(QPalette::Window, palette.color(QPalette::Text));
+  }
+
+ private:
+  static constexpr double kDarkBase = 0.18;
+};
+
 }  // namespace
 
 TfmData::TfmData(WizardContext& ctx, const QString& name, int app, QWidget* parent)
@@ -55,6 +81,7 @@ TfmData::TfmData(WizardContext& ctx, const QString& name, int app, QWidget* pare
     auto* list = new QTreeView(tab);
     list->setObjectName(QString::fromLatin1(kListNames[t]));
     list->setModel(model);
+    list->setItemDelegate(new ReviewItemDelegate(list));
     list->setRootIsDecorated(false);
     list->setUniformRowHeights(true);
     list->setAllColumnsShowFocus(true);
@@ -67,6 +94,16 @@ TfmData::TfmData(WizardContext& ctx, const QString& name, int app, QWidget* pare
     const auto& columns = model->kind().columns;
     for (std::size_t c = 0; c < columns.size(); ++c)
       list->setColumnWidth(static_cast<int>(c), columns[c].width);
+    contentWidths_[t].assign(columns.size(), 0);
+    sizedByPerson_[t].assign(columns.size(), false);
+    connect(list->header(), &QHeaderView::sectionResized, this, [this, t](int column, int, int) {
+      // The last column stretches by itself.
+      if (fitting_ || column < 0 || column + 1 >= static_cast<int>(sizedByPerson_[t].size()))
+        return;
+      sizedByPerson_[t][static_cast<std::size_t>(column)] = true;
+    });
+    // A list out of sight has no width to share out; it fits when it shows or resizes.
+    list->viewport()->installEventFilter(this);
     list->setAccessibleName(QString::fromLatin1(kTabCaptions[t]).remove(QLatin1Char('&')));
     auto* count = new QLabel(tab);
     count->setObjectName(QString::fromLatin1(kCountNames[t]));
@@ -158,6 +195,87 @@ void TfmData::FillList(int type) {
   }
   lists_[t]->header()->setSortIndicator(-1, Qt::AscendingOrder);
   counts_[t]->setText(tr(kCountTexts[t]).arg(count));
+  MeasureColumns(type);
+  FitColumns(type);
+}
+
+void TfmData::MeasureColumns(int type) {
+  const auto t = static_cast<std::size_t>(type);
+  QTreeView* list = lists_[t];
+  const ReviewModel& m = *models_[t];
+  // The first rows stand for the rest: 20,000 rows are measured as fast as 300.
+  constexpr int kSampleRows = 300;
+  const int rows = std::min(m.rowCount(), kSampleRows);
+  // The view's own item options, so that tick box, marker and margins are counted as drawn.
+  QStyleOptionViewItem option;
+  option.initFrom(list);
+  option.widget = list;
+  const int icon = list->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, list);
+  option.decorationSize = list->iconSize().isValid() ? list->iconSize() : QSize(icon, icon);
+  QAbstractItemDelegate* delegate = list->itemDelegate();
+  // A little air, so that a full cell does not run into the next one.
+  const int gap = option.fontMetrics.averageCharWidth();
+  for (int c = 0; c < m.columnCount(); ++c) {
+    int widest = 0;
+    for (int r = 0; r < rows; ++r)
+      widest = std::max(widest, delegate->sizeHint(option, m.index(r, c)).width());
+    contentWidths_[t][static_cast<std::size_t>(c)] = widest > 0 ? widest + gap : 0;
+  }
+}
+
+void TfmData::FitColumns(int type) {
+  const auto t = static_cast<std::size_t>(type);
+  QTreeView* list = lists_[t];
+  const auto& columns = models_[t]->kind().columns;
+  const int count = static_cast<int>(columns.size());
+  if (count < 2 || !list->isVisible()) return;
+  QHeaderView* header = list->header();
+  auto at = [](const auto& v, int i) { return v[static_cast<std::size_t>(i)]; };
+  // Never narrower than the caption or the usual width; as wide as the sampled contents.
+  std::vector<int> least(columns.size()), wanted(columns.size());
+  for (int c = 0; c < count; ++c) {
+    least[static_cast<std::size_t>(c)] = std::max(at(columns, c).width, header->sectionSizeHint(c));
+    wanted[static_cast<std::size_t>(c)] = std::max(at(least, c), at(contentWidths_[t], c));
+  }
+  // The room the columns before the last share: the stretched last column does not shrink below
+  // its usual width (the list scrolls sideways instead), and the person's own widths stay.
+  const int last = count - 1;
+  int room = list->viewport()->width() - at(least, last);
+  for (int c = 0; c < last; ++c)
+    if (at(sizedByPerson_[t], c)) room -= header->sectionSize(c);
+  // One ceiling for the widest columns, as high as the room allows, so that the later columns
+  // stay in the window.
+  auto widthAt = [&](int c, int ceiling) {
+    return std::max(at(least, c), std::min(at(wanted, c), ceiling));
+  };
+  auto total = [&](int ceiling) {
+    int sum = 0;
+    for (int c = 0; c < last; ++c)
+      if (!at(sizedByPerson_[t], c)) sum += widthAt(c, ceiling);
+    return sum;
+  };
+  int ceiling = *std::max_element(wanted.begin(), wanted.end());
+  if (total(ceiling) > room) {
+    int low = 0;
+    while (low < ceiling) {
+      const int mid = low + (ceiling - low + 1) / 2;
+      if (total(mid) <= room)
+        low = mid;
+      else
+        ceiling = mid - 1;
+    }
+  }
+  fitting_ = true;
+  for (int c = 0; c < last; ++c)
+    if (!at(sizedByPerson_[t], c)) header->resizeSection(c, widthAt(c, ceiling));
+  fitting_ = false;
+}
+
+bool TfmData::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Resize || event->type() == QEvent::Show)
+    for (int t = 0; t < 4; ++t)
+      if (watched == lists_[static_cast<std::size_t>(t)]->viewport()) FitColumns(t);
+  return TfmPage::eventFilter(watched, event);
 }
 
 void TfmData::FillVisibleLists() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <vector>
 
 #include "app/ReviewModel.h"
 #include "app/TfmPage.h"
@@ -41,6 +42,7 @@ class TfmData : public TfmPage {
   virtual bool ReadsConnectors() const { return true; }
   // The rows point into connectors that the next load resets: a page out of sight keeps none.
   void hideEvent(QHideEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void FillList(int type);
@@ -48,12 +50,19 @@ class TfmData : public TfmPage {
   void Collect();
   void OpenDetail(int type, const QModelIndex& index);
   std::array<bool, 4> TypesOn() const;
+  // Column widths follow the contents of a bounded sample of rows; a column the person has sized
+  // keeps the person's width.
+  void MeasureColumns(int type);
+  void FitColumns(int type);
 
   int app_;
   std::array<ReviewModel*, 4> models_{};
   std::array<QTreeView*, 4> lists_{};
   std::array<QLabel*, 4> counts_{};
   std::array<QWidget*, 4> tabs_{};
+  std::array<std::vector<int>, 4> contentWidths_;
+  std::array<std::vector<bool>, 4> sizedByPerson_;
+  bool fitting_ = false;  // the widths being set are ours, not the person's
 };
 
 class TfmOLData : public TfmData {

@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -476,6 +478,67 @@ class AppTest : public QObject {
     QCOMPARE(page->Model(kTypeContacts)->rowCount(), 0);
     QCOMPARE(page->CountLabel(kTypeContacts)->text(), QStringLiteral("0 Contact records in total"));
     QCOMPARE(M().CurrentPage(), static_cast<TfmPage*>(page));
+  }
+
+  void columnsFitTheirContents() {
+    Start();
+    const QString name = QStringLiteral("Augusta Ada King-Noel");
+    const QString email = QStringLiteral("augusta.king@lovelace.example");
+    FakeEngine().contacts[2].DisplayName = U(name);
+    FakeEngine().contacts[3].Email1 = U(email);
+    ChooseSource(kAppPalmDesktop);
+    WalkTo(M().fmPDData);
+    TfmData* page = M().fmPDData;
+    QTreeView* list = page->List(kTypeContacts);
+    QHeaderView* header = list->header();
+    QApplication::processEvents();
+    // The name shows whole beside its tick box and status marker; so does the address.
+    const QFontMetrics fm(list->font());
+    const int box = list->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, list);
+    const int marker = list->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, list);
+    QVERIFY(header->sectionSize(0) >= fm.horizontalAdvance(name) + box + marker);
+    QVERIFY(header->sectionSize(1) >= fm.horizontalAdvance(email));
+
+    // A company wider than the window leaves the later columns in sight.
+    FakeEngine().contacts[0].Company = std::string(63, 'W');
+    page->btnRefresh->click();
+    QApplication::processEvents();
+    int before = 0;
+    for (int c = 0; c < 4; ++c) before += header->sectionSize(c);
+    QVERIFY(before + header->sectionSizeHint(4) <= list->viewport()->width());
+
+    // The person's own width survives a Refresh.
+    header->resizeSection(1, 77);
+    page->btnRefresh->click();
+    QApplication::processEvents();
+    QCOMPARE(header->sectionSize(1), 77);
+  }
+
+  void everyTaskAndNoteRowShowsItsStatus() {
+    Start();
+    S().NewColor = 0x0000FF;
+    S().SameColor = 0x808080;
+    // Never compared, a task keeps what its load left: zero, or a source's own record flags.
+    const CommonTask counterpart;
+    std::vector<CommonTask>& tasks = FakeEngine().tasks;
+    tasks.assign(3, CommonTask());
+    tasks[1].Status = 0x40;
+    tasks[2].MatchedRecord = &counterpart;  // compared, and the same
+    FakeEngine().notes[0].MatchedRecord = nullptr;
+    ChooseSource(kAppPalmDesktop);
+    WalkTo(M().fmGGOption);
+    S().SyncTask = S().SyncNote = true;  // the wizard itself offers contacts and calendar only
+    WalkTo(M().fmPDData);
+    const QColor fresh(255, 0, 0), same(128, 128, 128);
+    ReviewModel* m = M().fmPDData->Model(kTypeTasks);
+    for (int row = 0; row < 3; ++row) {
+      const QModelIndex i = m->index(row, 0);
+      QCOMPARE(m->data(i, ReviewModel::kStatusColorRole).value<QColor>(), row < 2 ? fresh : same);
+      QCOMPARE(m->data(i, Qt::CheckStateRole).value<Qt::CheckState>(),
+               row < 2 ? Qt::Checked : Qt::Unchecked);
+    }
+    m = M().fmPDData->Model(kTypeNotes);
+    QCOMPARE(m->data(m->index(0, 0), ReviewModel::kStatusColorRole).value<QColor>(), fresh);
   }
 
   void statusColoursStayReadable_data() {

@@ -10,10 +10,18 @@
 
 namespace {
 
+// What a same or different record was matched with; the review only asks whether there is one.
+template <class T>
+const T* Counterpart() {
+  static const T counterpart;
+  return &counterpart;
+}
+
 template <class T>
 T Named(const char* text, std::uint32_t status) {
   T r;
   r.Status = status;
+  r.MatchedRecord = status == kStatusNew ? nullptr : Counterpart<T>();
   if constexpr (std::is_same_v<T, CommonContact>) {
     r.DisplayName = text;
     r.FirstName = text;

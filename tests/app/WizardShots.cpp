@@ -108,8 +108,10 @@ void ShootReview(TfmMain& m, TfmData* page, const QString& prefix) {
 void ToOptions(TfmMain& m, AppSettings& settings, QRadioButton* source, const char* email) {
   source->setChecked(true);
   m.btnNext->click();
-  // The wizard offers contacts and calendar only; tasks show the sources' importance words.
+  // The wizard offers contacts and calendar only; tasks show the sources' importance words, and
+  // notes the lists' one column.
   settings.SyncTask = source != m.fmSource->rbtnOL;
+  settings.SyncNote = settings.SyncTask;
   m.fmGGOption->edtEmail->setText(QLatin1String(email));
   m.fmGGOption->edtPassword->setText(QStringLiteral("demo-password"));
   m.btnNext->click();
@@ -140,6 +142,8 @@ void ShootRoads(TfmMain& m, AppSettings& settings, const RoadsDemo& demo) {
   m.btnNext->click();
   m.fmLNOption2->edtLNAddrPath->setText(demo.notesAddressBook);
   m.fmLNOption2->edtLNDBPath->setText(demo.notesMailServerName);
+  // The notebook's row stays hidden: the wizard does not offer notes.
+  m.fmLNOption2->edtLNNotePath->setText(demo.notesData + QStringLiteral("notebook.json"));
   Shot(&m, "25-notes-option2");
   m.btnNext->click();
   ShootReview(m, m.fmLNData, QStringLiteral("26-notes-review-"));
