@@ -256,16 +256,7 @@ void OlDateUtil::ReadItem(CDispCmd& item, int versionClass, OlEventRecord& r) {
   OlGetText(item, "Body", RefOf(r.Body));
   OlGetText(item, "Location", RefOf(r.Location));
   OlGetText(item, "Categories", RefOf(r.Categories));
-  OlGetBool(item, "IsRecurring", r.IsRecurring);
-  if (r.IsRecurring) {
-    // A pattern that cannot be had leaves its fields at 0.
-    OlPattern p;
-    p.RecurrenceType = 0;
-    OlReadPattern(item, p);
-    p.To(r);
-  } else {
-    r.RecurrenceType = -1;
-  }
+  OlReadRecurrence(item, r);
   OlGetDate(item, "CreationTime", r.CreationTime);
   OlGetDate(item, "LastModificationTime", r.LastModificationTime);
   r.Item = OlItemRef(OlDispatchOf(item));

@@ -50,6 +50,21 @@ void CommonToOlPattern(const CommonRecurrence& in, OlPattern& p);
 bool OlReadPattern(CDispCmd& item, OlPattern& p);
 void OlWritePattern(CDispCmd& item, const OlPattern& p);
 
+// IsRecurring, then the pattern of a recurring item (its fields stay 0 when the pattern cannot
+// be had); RecurrenceType -1 for any other.
+template <class Record>
+void OlReadRecurrence(CDispCmd& item, Record& r) {
+  OlGetBool(item, "IsRecurring", r.IsRecurring);
+  if (!r.IsRecurring) {
+    r.RecurrenceType = -1;
+    return;
+  }
+  OlPattern p;
+  p.RecurrenceType = 0;
+  OlReadPattern(item, p);
+  p.To(r);
+}
+
 // Reminder minutes of an appointment as the version class keeps them.
 std::int32_t OlReminderMinutes(const OlEventRecord& r, int versionClass);
 // Minutes of a common reminder; 15 for a unit it does not know.

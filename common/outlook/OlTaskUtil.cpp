@@ -147,15 +147,7 @@ void OlTaskUtil::ReadItem(CDispCmd& item, OlTaskRecord& r) {
   OlGetText(item, "Subject", RefOf(r.Subject));
   OlGetBool(item, "TeamTask", r.TeamTask);
   OlGetLong(item, "TotalWork", r.TotalWork);
-  OlGetBool(item, "IsRecurring", r.IsRecurring);
-  if (r.IsRecurring) {
-    OlPattern p;
-    p.RecurrenceType = 0;
-    OlReadPattern(item, p);
-    p.To(r);
-  } else {
-    r.RecurrenceType = -1;
-  }
+  OlReadRecurrence(item, r);
   OlGetText(item, "Categories", RefOf(r.Categories));
   OlGetDate(item, "CreationTime", r.CreationTime);
   OlGetDate(item, "LastModificationTime", r.LastModificationTime);
