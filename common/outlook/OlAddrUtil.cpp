@@ -1,5 +1,4 @@
 #include "outlook/OlAddrUtil.h"
-#include "outlook/OlSubmit.h"
 
 #include <algorithm>
 
@@ -8,9 +7,23 @@
 
 namespace {
 
-constexpr int kFolderContacts = 10;        // olFolderContacts
-constexpr int kContactItem = 2;            // olContactItem
 constexpr std::int32_t kUserPropText = 1;  // olText
+
+const OlFolderKind kContacts = {
+    .folderId = 10,  // olFolderContacts
+    .itemClass = 2,  // olContactItem
+    .load = {.nameFailed = "Failed to get the name of the Contact folder. hr=0x%x",
+             .nameGot = "Got the name of the Contacts folder: %s",
+             .storeFailed = "Failed to get the StoreID of the Contact folder. hr=0x%x",
+             .storeGot = "Got the StoreID of the Contact folder: %s",
+             .itemsFailed = "Failed to get the \"Items\" property of the Contact folder. hr=0x%x"},
+    .updateItemsFailed = "Failed to get the \"Items\" property of the Contact folder. hr=0x%x",
+    .itemFailed = "Failed to get the Contact item by index: %d. hr=0x%x",
+    .addItemsFailed = "Failed to get the \"Items\" property of the Contact folder. hr=0x%x",
+    .addFailed = "Failed to call the \"Add\" method. hr=0x%x",
+    .opened = nullptr,
+    .updatesLoaded = true,
+};
 
 #define QM_OL_ENTRY(id, label, field)                                   \
   OlContactFieldEntry {                                                 \
@@ -168,67 +181,13 @@ void CommonToOlContact(const CommonContact& c, OlContactRecord& r) {
   }
 }
 
-OlAddrUtil::OlAddrUtil(const char* /*name*/) {
-  OlAddrUtil::Init();
-}
-
-OlAddrUtil::~OlAddrUtil() {
-  OlAddrUtil::Uninit();
-}
-
-void OlAddrUtil::Init() {
-  m_pDataMgr = std::make_unique<CommAddrMgr>();
-  m_pAddrRootFolder.reset();
-  OlAddrUtil::Open();
+OlAddrUtil::OlAddrUtil(const char* /*name*/) : OlFolderUtil(kContacts) {
   CustomMap().fill(0);
 }
 
-void OlAddrUtil::Uninit() {
-  OlAddrUtil::Clear();
-  m_pDataMgr.reset();
-  OlAddrUtil::Close();
-}
-
-bool OlAddrUtil::Open() {
-  m_pAddrRootFolder = OpenDefaultFolder(kFolderContacts);
-  opened_ = m_pAddrRootFolder != nullptr;
-  return opened_;
-}
-
-void OlAddrUtil::Close() {
-  m_pAddrRootFolder.reset();
-  opened_ = false;
-  OlBaseUtil::Close();
-}
-
-void OlAddrUtil::Clear() {
-  if (m_pDataMgr) m_pDataMgr->Clear();
-}
-
-bool OlAddrUtil::Load() {
-  Clear();
-  // Outlook may have been unreachable when the connector was made; each load tries again.
-  if (!m_pAddrRootFolder) Open();
-  if (!m_pAddrRootFolder || !m_pDataMgr) return false;
-  static const FolderTexts kTexts = {
-      "Failed to get the name of the Contact folder. hr=0x%x",
-      "Got the name of the Contacts folder: %s",
-      "Failed to get the StoreID of the Contact folder. hr=0x%x",
-      "Got the StoreID of the Contact folder: %s",
-      "Failed to get the \"Items\" property of the Contact folder. hr=0x%x",
-  };
-  std::string folderName, storeId;
-  return ForEachItem(*m_pAddrRootFolder, kTexts, folderName, &storeId, [&](CDispCmd& item) {
-    OlContactRecord r;
-    r.text[kOcFolderName].Assign(folderName, kOlContactRows[kOcFolderName].width - 1);
-    r.text[kOcStoreID].Assign(storeId, kOlContactRows[kOcStoreID].width - 1);
-    ReadItem(item, r);
-    CommonContact c;
-    OlContactToCommon(r, c);
-    c.NativeRecord = NativeAttachment::Own(std::move(r));
-    c.SourceType = kSourceOutlook;
-    m_pDataMgr->Add(&c);
-  });
+void OlAddrUtil::Init() {
+  OlFolderUtil::Init();
+  CustomMap().fill(0);
 }
 
 void OlAddrUtil::ReadItem(CDispCmd& item, OlContactRecord& r) {
@@ -323,41 +282,4 @@ void OlAddrUtil::WriteUserProperties(CDispCmd& item, const OlContactRecord& r) {
     hr = OlPutText(*prop, "Value", r.UserPropValue[n].view());
     if (hr < 0) QM_LOG_ERROR("Failed to set the value of user property. hr=0x%x", Code(hr));
   }
-}
-
-bool OlAddrUtil::SubmitRecord(const CommonContact* record) {
-  if (!record || !m_pDataMgr || !m_pAddrRootFolder) return false;
-  return OlSubmitRecord(*m_pDataMgr, *record, *this);
-}
-
-bool OlAddrUtil::UpdateRecord(CommonContact* record, std::int32_t position) {
-  if (!record || position < 0 || !m_pAddrRootFolder) return false;
-  const auto* loaded = record->NativeRecord.As<OlContactRecord>();
-  auto item = LoadedItemAt(*m_pAddrRootFolder, position,
-                           loaded ? loaded->View(kOcEntryID) : std::string_view(),
-                           loaded ? loaded->Item : OlItemRef(),
-                           "Failed to get the \"Items\" property of the Contact folder. hr=0x%x",
-                           "Failed to get the Contact item by index: %d. hr=0x%x");
-  if (!item) return false;
-  OlContactRecord r;
-  if (loaded) r = *loaded;
-  CommonToOlContact(*record, r);
-  WriteItem(*item, r);
-  return true;
-}
-
-bool OlAddrUtil::AddRecord(CommonContact* record) {
-  if (!record || !m_pAddrRootFolder) return false;
-  auto item = NewItem(*m_pAddrRootFolder, kContactItem,
-                      "Failed to get the \"Items\" property of the Contact folder. hr=0x%x",
-                      "Failed to call the \"Add\" method. hr=0x%x");
-  if (!item) return false;
-  OlContactRecord r;
-  CommonToOlContact(*record, r);
-  WriteItem(*item, r);
-  r.Item = OlItemRef(OlDispatchOf(*item));
-  OlGetText(*item, "EntryID", r.Text(kOcEntryID));
-  record->NativeRecord = NativeAttachment::Own(std::move(r));
-  record->SourceType = kSourceOutlook;
-  return true;
 }

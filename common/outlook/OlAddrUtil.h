@@ -2,12 +2,11 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
 
 #include "misc/CommAddrMgr.h"
 #include "misc/CommonContact.h"
-#include "outlook/OlBaseUtil.h"
 #include "outlook/OlContactRecord.h"
+#include "outlook/OlFolderUtil.h"
 
 // One entry of the Outlook contact field table: what the custom field map offers.
 struct OlContactFieldEntry {
@@ -35,37 +34,21 @@ void CommonToOlContact(const CommonContact& c, OlContactRecord& r);
 
 // The Outlook contacts connector: the default Contacts folder, read item by item into common
 // contacts, and common contacts written back as new or updated items.
-class OlAddrUtil : public OlBaseUtil {
+class OlAddrUtil : public OlFolderUtil<OlAddrUtil, OlContactRecord, CommonContact, CommAddrMgr> {
  public:
   explicit OlAddrUtil(const char* name = nullptr);
-  ~OlAddrUtil() override;
 
-  bool Load() override;
-  void Clear() override;
+  // Also empties the custom field map.
   void Init() override;
-  void Uninit() override;
-  bool Open() override;
-  void Close() override;
-
-  // Into Outlook: an identical record is skipped (false), a differing one rewrites its item,
-  // a new one becomes a new item (true for both).
-  bool SubmitRecord(const CommonContact* record);
-  bool AddRecord(CommonContact* record);
-  bool UpdateRecord(CommonContact* record, std::int32_t position);
   bool SetCustomField(int slot, std::int32_t id) { return SetOlCustomField(slot, id); }
 
-  CommAddrMgr* Manager() { return m_pDataMgr.get(); }
-  bool Opened() const { return opened_; }
-
-  // Reads one item's properties into a cleared record (exposed for dump --native).
+  // Reads one item's properties into a cleared record.
   static void ReadItem(CDispCmd& item, OlContactRecord& r);
   static void WriteItem(CDispCmd& item, const OlContactRecord& r);
+  static void ToCommon(const OlContactRecord& r, CommonContact& c) { OlContactToCommon(r, c); }
+  static void ToOutlook(const CommonContact& c, OlContactRecord& r) { CommonToOlContact(c, r); }
 
  private:
   static void ReadUserProperties(CDispCmd& item, OlContactRecord& r);
   static void WriteUserProperties(CDispCmd& item, const OlContactRecord& r);
-
-  std::unique_ptr<CDispCmd> m_pAddrRootFolder;
-  std::unique_ptr<CommAddrMgr> m_pDataMgr;
-  bool opened_ = false;
 };

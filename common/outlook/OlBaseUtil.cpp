@@ -165,7 +165,7 @@ std::unique_ptr<CDispCmd> OlBaseUtil::OpenDefaultFolder(int folderId) {
   return folder;
 }
 
-bool OlBaseUtil::ForEachItem(CDispCmd& folder, const FolderTexts& texts, std::string& name,
+bool OlBaseUtil::ForEachItem(CDispCmd& folder, const OlFolderTexts& texts, std::string& name,
                              std::string* storeId,
                              const std::function<void(CDispCmd& item)>& each) {
   FixedText<32> folderName;

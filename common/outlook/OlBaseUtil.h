@@ -23,6 +23,15 @@ enum OlVersionClass : int {
 // a number gives kOlVersionNone.
 int OlVersionClassOf(const char* versionText);
 
+// What a connector's folder load writes to the log; each names its folder its own way.
+struct OlFolderTexts {
+  const char* nameFailed;   // "%x": the code
+  const char* nameGot;      // "%s": the name
+  const char* storeFailed;  // null: the store id is not read
+  const char* storeGot;
+  const char* itemsFailed;  // "%x" (when present): the code
+};
+
 // The base of the four Outlook connectors and the one Outlook connection they share: Outlook
 // started through automation and its MAPI namespace, kept while any connector holds it. A
 // connector holds at most one use of it, so a connector that closes twice cannot end another's.
@@ -52,21 +61,12 @@ class OlBaseUtil {
  protected:
   OlBaseUtil() = default;
 
-  // What a connector's folder load writes to the log; each names its folder its own way.
-  struct FolderTexts {
-    const char* nameFailed;   // "%x": the code
-    const char* nameGot;      // "%s": the name
-    const char* storeFailed;  // null: the store id is not read
-    const char* storeGot;
-    const char* itemsFailed;  // "%x" (when present): the code
-  };
-
   // Open, then the namespace's default folder of that id (olFolderContacts ...). Null, logged
   // and closed again when either fails.
   std::unique_ptr<CDispCmd> OpenDefaultFolder(int folderId);
   // Reads the folder's name (and store id), then calls `each` for every item of its "Items" in
   // the collection's order. False when there are no "Items".
-  bool ForEachItem(CDispCmd& folder, const FolderTexts& texts, std::string& name,
+  bool ForEachItem(CDispCmd& folder, const OlFolderTexts& texts, std::string& name,
                    std::string* storeId, const std::function<void(CDispCmd& item)>& each);
   // The item at a load position (Items.Item(position + 1)), or a new item of a class
   // (Items.Add(itemClass)); null after logging with the given formats.

@@ -21,104 +21,86 @@ enum OlAccess : std::uint8_t {
   kOlReadSend = 3,
 };
 
+// The six rows of one of the four addresses, in record order; its P.O. box travels as `box`
+// says, the other five as `dir`.
+#define QM_OL_ADDRESS_ROWS(X, where, dir, box, common)                                           \
+  X(where##AddressCity, #where "AddressCity", kText, 24, kOlReadSend, dir, common.City)          \
+  X(where##AddressCountry, #where "AddressCountry", kText, 24, kOlReadSend, dir, common.Country) \
+  X(where##AddressPostalCode, #where "AddressPostalCode", kText, 12, kOlReadSend, dir,           \
+    common.PostalCode)                                                                           \
+  X(where##AddressPostOfficeBox, #where "AddressPostOfficeBox", kText, 12, kOlReadSend, box,     \
+    common.PoBox)                                                                                \
+  X(where##AddressState, #where "AddressState", kText, 24, kOlReadSend, dir, common.State)       \
+  X(where##AddressStreet, #where "AddressStreet", kText, 128, kOlReadSend, dir, common.Street)
+
+// The three rows of one of the three e-mail entries: only the address travels.
+#define QM_OL_EMAIL_ROWS(X, n)                                                           \
+  X(Email##n##Address, "Email" #n "Address", kText, 64, kOlReadSend, Both, Email##n)     \
+  X(Email##n##AddressType, "Email" #n "AddressType", kText, 16, kOlReadSend, None, none) \
+  X(Email##n##DisplayName, "Email" #n "DisplayName", kText, 64, kOlReadSend, None, none)
+
 // Every row of the Outlook contact record, in record order: field, property name, kind, width,
 // access, and the common field it loads into and is written from (none, load only, write only,
 // both). Ids and labels of the contact field table are in OlAddrUtil.
-#define QM_OL_CONTACT_FIELDS(X)                                                                    \
-  X(EntryID, "EntryID", kText, 1024, kOlRead, None, none)                                          \
-  X(StoreID, "StoreID", kText, 1024, kOlNone, None, none)                                          \
-  X(Account, "Account", kText, 32, kOlReadSend, Both, Account)                                     \
-  X(Anniversary, "Anniversary", kDate, 8, kOlReadSend, Both, Anniversary)                          \
-  X(AssistantName, "AssistantName", kText, 64, kOlReadSend, Both, AssistantName)                   \
-  X(AssistantTelephoneNumber, "AssistantTelephoneNumber", kText, 24, kOlReadSend, Both,            \
-    AssistantPhone)                                                                                \
-  X(Birthday, "Birthday", kDate, 8, kOlReadSend, Both, Birthday)                                   \
-  X(Business2TelephoneNumber, "Business2TelephoneNumber", kText, 24, kOlReadSend, None, none)      \
-  X(BusinessAddressCity, "BusinessAddressCity", kText, 24, kOlReadSend, Both, WorkAddress.City)    \
-  X(BusinessAddressCountry, "BusinessAddressCountry", kText, 24, kOlReadSend, Both,                \
-    WorkAddress.Country)                                                                           \
-  X(BusinessAddressPostalCode, "BusinessAddressPostalCode", kText, 12, kOlReadSend, Both,          \
-    WorkAddress.PostalCode)                                                                        \
-  X(BusinessAddressPostOfficeBox, "BusinessAddressPostOfficeBox", kText, 12, kOlReadSend, Write,   \
-    WorkAddress.PoBox)                                                                             \
-  X(BusinessAddressState, "BusinessAddressState", kText, 24, kOlReadSend, Both, WorkAddress.State) \
-  X(BusinessAddressStreet, "BusinessAddressStreet", kText, 128, kOlReadSend, Both,                 \
-    WorkAddress.Street)                                                                            \
-  X(BusinessFaxNumber, "BusinessFaxNumber", kText, 24, kOlReadSend, Both, WorkFax)                 \
-  X(BusinessHomePage, "BusinessHomePage", kText, 256, kOlReadSend, Both, WorkHomePage)             \
-  X(BusinessTelephoneNumber, "BusinessTelephoneNumber", kText, 24, kOlReadSend, Both, WorkPhone)   \
-  X(CallbackTelephoneNumber, "CallbackTelephoneNumber", kText, 24, kOlReadSend, Both,              \
-    CallbackPhone)                                                                                 \
-  X(CarTelephoneNumber, "CarTelephoneNumber", kText, 24, kOlReadSend, Both, CarPhone)              \
-  X(CompanyMainTelephoneNumber, "CompanyMainTelephoneNumber", kText, 24, kOlReadSend, None, none)  \
-  X(CompanyName, "CompanyName", kText, 64, kOlReadSend, Both, Company)                             \
-  X(ComputerNetworkName, "ComputerNetworkName", kText, 32, kOlReadSend, None, none)                \
-  X(CustomerID, "CustomerID", kText, 24, kOlReadSend, Both, CustomerId)                            \
-  X(Department, "Department", kText, 32, kOlReadSend, Both, Department)                            \
-  X(Email1Address, "Email1Address", kText, 64, kOlReadSend, Both, Email1)                          \
-  X(Email1AddressType, "Email1AddressType", kText, 16, kOlReadSend, None, none)                    \
-  X(Email1DisplayName, "Email1DisplayName", kText, 64, kOlReadSend, None, none)                    \
-  X(Email2Address, "Email2Address", kText, 64, kOlReadSend, Both, Email2)                          \
-  X(Email2AddressType, "Email2AddressType", kText, 16, kOlReadSend, None, none)                    \
-  X(Email2DisplayName, "Email2DisplayName", kText, 64, kOlReadSend, None, none)                    \
-  X(Email3Address, "Email3Address", kText, 64, kOlReadSend, Both, Email3)                          \
-  X(Email3AddressType, "Email3AddressType", kText, 16, kOlReadSend, None, none)                    \
-  X(Email3DisplayName, "Email3DisplayName", kText, 64, kOlReadSend, None, none)                    \
-  X(FirstName, "FirstName", kText, 64, kOlReadSend, Both, FirstName)                               \
-  X(FTPSite, "FTPSite", kText, 256, kOlReadSend, Both, FtpSite)                                    \
-  X(FullName, "FullName", kText, 64, kOlReadSend, Both, DisplayName)                               \
-  X(Gender, "Gender", kLong, 4, kOlReadSend, None, none)                                           \
-  X(Hobby, "Hobby", kText, 128, kOlReadSend, Both, Hobby)                                          \
-  X(Home2TelephoneNumber, "Home2TelephoneNumber", kText, 24, kOlReadSend, None, none)              \
-  X(HomeAddressCity, "HomeAddressCity", kText, 24, kOlReadSend, Both, HomeAddress.City)            \
-  X(HomeAddressCountry, "HomeAddressCountry", kText, 24, kOlReadSend, Both, HomeAddress.Country)   \
-  X(HomeAddressPostalCode, "HomeAddressPostalCode", kText, 12, kOlReadSend, Both,                  \
-    HomeAddress.PostalCode)                                                                        \
-  X(HomeAddressPostOfficeBox, "HomeAddressPostOfficeBox", kText, 12, kOlReadSend, Write,           \
-    HomeAddress.PoBox)                                                                             \
-  X(HomeAddressState, "HomeAddressState", kText, 24, kOlReadSend, Both, HomeAddress.State)         \
-  X(HomeAddressStreet, "HomeAddressStreet", kText, 128, kOlReadSend, Both, HomeAddress.Street)     \
-  X(HomeFaxNumber, "HomeFaxNumber", kText, 24, kOlReadSend, Both, HomeFax)                         \
-  X(HomeTelephoneNumber, "HomeTelephoneNumber", kText, 24, kOlReadSend, Both, HomePhone)           \
-  X(IMAddress, "IMAddress", kText, 32, kOlReadSend, Both, Im1)                                     \
-  X(Initials, "Initials", kText, 8, kOlReadSend, Both, Prefix)                                     \
-  X(ISDNNumber, "ISDNNumber", kText, 24, kOlReadSend, None, none)                                  \
-  X(JobTitle, "JobTitle", kText, 32, kOlReadSend, Both, JobTitle)                                  \
-  X(Language, "Language", kText, 8, kOlReadSend, Both, Language)                                   \
-  X(LastName, "LastName", kText, 64, kOlReadSend, Both, LastName)                                  \
-  X(MailingAddressCity, "MailingAddressCity", kText, 24, kOlReadSend, None, none)                  \
-  X(MailingAddressCountry, "MailingAddressCountry", kText, 24, kOlReadSend, None, none)            \
-  X(MailingAddressPostalCode, "MailingAddressPostalCode", kText, 12, kOlReadSend, None, none)      \
-  X(MailingAddressPostOfficeBox, "MailingAddressPostOfficeBox", kText, 12, kOlReadSend, None,      \
-    none)                                                                                          \
-  X(MailingAddressState, "MailingAddressState", kText, 24, kOlReadSend, None, none)                \
-  X(MailingAddressStreet, "MailingAddressStreet", kText, 128, kOlReadSend, None, none)             \
-  X(ManagerName, "ManagerName", kText, 64, kOlReadSend, Both, ManagerName)                         \
-  X(MiddleName, "MiddleName", kText, 64, kOlReadSend, Both, MiddleName)                            \
-  X(MobileTelephoneNumber, "MobileTelephoneNumber", kText, 24, kOlReadSend, Both, MobilePhone)     \
-  X(NickName, "NickName", kText, 64, kOlReadSend, Both, NickName)                                  \
-  X(OtherAddressCity, "OtherAddressCity", kText, 24, kOlReadSend, Both, OtherAddress.City)         \
-  X(OtherAddressCountry, "OtherAddressCountry", kText, 24, kOlReadSend, Both,                      \
-    OtherAddress.Country)                                                                          \
-  X(OtherAddressPostalCode, "OtherAddressPostalCode", kText, 12, kOlReadSend, Both,                \
-    OtherAddress.PostalCode)                                                                       \
-  X(OtherAddressPostOfficeBox, "OtherAddressPostOfficeBox", kText, 12, kOlReadSend, Write,         \
-    OtherAddress.PoBox)                                                                            \
-  X(OtherAddressState, "OtherAddressState", kText, 24, kOlReadSend, Both, OtherAddress.State)      \
-  X(OtherAddressStreet, "OtherAddressStreet", kText, 128, kOlReadSend, Both, OtherAddress.Street)  \
-  X(OtherTelephoneNumber, "OtherTelephoneNumber", kText, 24, kOlReadSend, Both, OtherPhone)        \
-  X(PagerNumber, "PagerNumber", kText, 24, kOlReadSend, None, none)                                \
-  X(PersonalHomePage, "PersonalHomePage", kText, 256, kOlReadSend, Both, PersonalHomePage)         \
-  X(PrimaryTelephoneNumber, "PrimaryTelephoneNumber", kText, 24, kOlReadSend, Both, PrimaryPhone)  \
-  X(Profession, "Profession", kText, 32, kOlReadSend, Both, Profession)                            \
-  X(RadioTelephoneNumber, "RadioTelephoneNumber", kText, 24, kOlReadSend, Both, RadioPhone)        \
-  X(Spouse, "Spouse", kText, 64, kOlReadSend, Both, SpouseName)                                    \
-  X(Suffix, "Suffix", kText, 8, kOlNone, Both, Suffix)                                             \
-  X(WebPage, "WebPage", kText, 256, kOlReadSend, None, none)                                       \
-  X(Body, "Body", kText, 2048, kOlReadSend, Both, Note)                                            \
-  X(FolderName, "FolderName", kText, 32, kOlNone, None, none)                                      \
-  X(Categories, "Categories", kText, 256, kOlReadSend, Both, Category)                             \
-  X(CreationTime, "CreationTime", kDate, 8, kOlRead, Load, CreationTime)                           \
+#define QM_OL_CONTACT_FIELDS(X)                                                                   \
+  X(EntryID, "EntryID", kText, 1024, kOlRead, None, none)                                         \
+  X(StoreID, "StoreID", kText, 1024, kOlNone, None, none)                                         \
+  X(Account, "Account", kText, 32, kOlReadSend, Both, Account)                                    \
+  X(Anniversary, "Anniversary", kDate, 8, kOlReadSend, Both, Anniversary)                         \
+  X(AssistantName, "AssistantName", kText, 64, kOlReadSend, Both, AssistantName)                  \
+  X(AssistantTelephoneNumber, "AssistantTelephoneNumber", kText, 24, kOlReadSend, Both,           \
+    AssistantPhone)                                                                               \
+  X(Birthday, "Birthday", kDate, 8, kOlReadSend, Both, Birthday)                                  \
+  X(Business2TelephoneNumber, "Business2TelephoneNumber", kText, 24, kOlReadSend, None, none)     \
+  QM_OL_ADDRESS_ROWS(X, Business, Both, Write, WorkAddress)                                       \
+  X(BusinessFaxNumber, "BusinessFaxNumber", kText, 24, kOlReadSend, Both, WorkFax)                \
+  X(BusinessHomePage, "BusinessHomePage", kText, 256, kOlReadSend, Both, WorkHomePage)            \
+  X(BusinessTelephoneNumber, "BusinessTelephoneNumber", kText, 24, kOlReadSend, Both, WorkPhone)  \
+  X(CallbackTelephoneNumber, "CallbackTelephoneNumber", kText, 24, kOlReadSend, Both,             \
+    CallbackPhone)                                                                                \
+  X(CarTelephoneNumber, "CarTelephoneNumber", kText, 24, kOlReadSend, Both, CarPhone)             \
+  X(CompanyMainTelephoneNumber, "CompanyMainTelephoneNumber", kText, 24, kOlReadSend, None, none) \
+  X(CompanyName, "CompanyName", kText, 64, kOlReadSend, Both, Company)                            \
+  X(ComputerNetworkName, "ComputerNetworkName", kText, 32, kOlReadSend, None, none)               \
+  X(CustomerID, "CustomerID", kText, 24, kOlReadSend, Both, CustomerId)                           \
+  X(Department, "Department", kText, 32, kOlReadSend, Both, Department)                           \
+  QM_OL_EMAIL_ROWS(X, 1)                                                                          \
+  QM_OL_EMAIL_ROWS(X, 2)                                                                          \
+  QM_OL_EMAIL_ROWS(X, 3)                                                                          \
+  X(FirstName, "FirstName", kText, 64, kOlReadSend, Both, FirstName)                              \
+  X(FTPSite, "FTPSite", kText, 256, kOlReadSend, Both, FtpSite)                                   \
+  X(FullName, "FullName", kText, 64, kOlReadSend, Both, DisplayName)                              \
+  X(Gender, "Gender", kLong, 4, kOlReadSend, None, none)                                          \
+  X(Hobby, "Hobby", kText, 128, kOlReadSend, Both, Hobby)                                         \
+  X(Home2TelephoneNumber, "Home2TelephoneNumber", kText, 24, kOlReadSend, None, none)             \
+  QM_OL_ADDRESS_ROWS(X, Home, Both, Write, HomeAddress)                                           \
+  X(HomeFaxNumber, "HomeFaxNumber", kText, 24, kOlReadSend, Both, HomeFax)                        \
+  X(HomeTelephoneNumber, "HomeTelephoneNumber", kText, 24, kOlReadSend, Both, HomePhone)          \
+  X(IMAddress, "IMAddress", kText, 32, kOlReadSend, Both, Im1)                                    \
+  X(Initials, "Initials", kText, 8, kOlReadSend, Both, Prefix)                                    \
+  X(ISDNNumber, "ISDNNumber", kText, 24, kOlReadSend, None, none)                                 \
+  X(JobTitle, "JobTitle", kText, 32, kOlReadSend, Both, JobTitle)                                 \
+  X(Language, "Language", kText, 8, kOlReadSend, Both, Language)                                  \
+  X(LastName, "LastName", kText, 64, kOlReadSend, Both, LastName)                                 \
+  QM_OL_ADDRESS_ROWS(X, Mailing, None, None, none)                                                \
+  X(ManagerName, "ManagerName", kText, 64, kOlReadSend, Both, ManagerName)                        \
+  X(MiddleName, "MiddleName", kText, 64, kOlReadSend, Both, MiddleName)                           \
+  X(MobileTelephoneNumber, "MobileTelephoneNumber", kText, 24, kOlReadSend, Both, MobilePhone)    \
+  X(NickName, "NickName", kText, 64, kOlReadSend, Both, NickName)                                 \
+  QM_OL_ADDRESS_ROWS(X, Other, Both, Write, OtherAddress)                                         \
+  X(OtherTelephoneNumber, "OtherTelephoneNumber", kText, 24, kOlReadSend, Both, OtherPhone)       \
+  X(PagerNumber, "PagerNumber", kText, 24, kOlReadSend, None, none)                               \
+  X(PersonalHomePage, "PersonalHomePage", kText, 256, kOlReadSend, Both, PersonalHomePage)        \
+  X(PrimaryTelephoneNumber, "PrimaryTelephoneNumber", kText, 24, kOlReadSend, Both, PrimaryPhone) \
+  X(Profession, "Profession", kText, 32, kOlReadSend, Both, Profession)                           \
+  X(RadioTelephoneNumber, "RadioTelephoneNumber", kText, 24, kOlReadSend, Both, RadioPhone)       \
+  X(Spouse, "Spouse", kText, 64, kOlReadSend, Both, SpouseName)                                   \
+  X(Suffix, "Suffix", kText, 8, kOlNone, Both, Suffix)                                            \
+  X(WebPage, "WebPage", kText, 256, kOlReadSend, None, none)                                      \
+  X(Body, "Body", kText, 2048, kOlReadSend, Both, Note)                                           \
+  X(FolderName, "FolderName", kText, 32, kOlNone, None, none)                                     \
+  X(Categories, "Categories", kText, 256, kOlReadSend, Both, Category)                            \
+  X(CreationTime, "CreationTime", kDate, 8, kOlRead, Load, CreationTime)                          \
   X(LastModificationTime, "LastModificationTime", kDate, 8, kOlRead, Load, LastModificationTime)
 
 enum OlContactField : std::uint8_t {

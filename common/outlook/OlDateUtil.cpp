@@ -1,5 +1,4 @@
 #include "outlook/OlDateUtil.h"
-#include "outlook/OlSubmit.h"
 
 #include <array>
 #include <cmath>
@@ -11,8 +10,6 @@
 
 namespace {
 
-constexpr int kFolderCalendar = 9;   // olFolderCalendar
-constexpr int kAppointmentItem = 1;  // olAppointmentItem
 constexpr std::int32_t kMinutesPerDay = 1440;
 constexpr std::int32_t kMinutesPerWeek = 7 * kMinutesPerDay;
 // Stands for a reminder whose unit says nothing.
@@ -48,6 +45,23 @@ std::int32_t Minutes(OleDate start, OleDate end) {
   if (m <= 0 || m > 1e9) return 0;
   return static_cast<std::int32_t>(m);
 }
+
+// An update is written from an empty record, as an add is.
+const OlFolderKind kCalendar = {
+    .folderId = 9,   // olFolderCalendar
+    .itemClass = 1,  // olAppointmentItem
+    .load = {.nameFailed = "Failed to get the name of the folder. hr=0x%x",
+             .nameGot = "Got the name of the Calendar folder: %s",
+             .storeFailed = "Failed to get the StoreID of the Calendar folder. hr=0x%x",
+             .storeGot = "Got the StoreID of the Calendar folder: %s",
+             .itemsFailed = "Failed to get Calendar Items property."},
+    .updateItemsFailed = "Failed to get the \"Items\" property of the Calendar folder.",
+    .itemFailed = "Failed to get the Calendar event item by index: %d. hr=0x%x",
+    .addItemsFailed = "Failed to get the \"Items\" property of the Calendar folder. hr=0x%x",
+    .addFailed = "Failed to call \"Add\" method. hr=0x%x",
+    .opened = "Get Outlook Calendar root folder successfully.",
+    .updatesLoaded = false,
+};
 
 unsigned Code(OlResult hr) {
   return static_cast<unsigned>(hr);
@@ -225,67 +239,7 @@ void CommonToOlEvent(const CommonEvent& e, int versionClass, OlEventRecord& r) {
   p.To(r);
 }
 
-OlDateUtil::OlDateUtil(const char* /*name*/) {
-  OlDateUtil::Init();
-}
-
-OlDateUtil::~OlDateUtil() {
-  OlDateUtil::Uninit();
-}
-
-void OlDateUtil::Init() {
-  m_pDataMgr = std::make_unique<CommDateMgr>();
-  m_pDateRootFolder.reset();
-  OlDateUtil::Open();
-}
-
-void OlDateUtil::Uninit() {
-  OlDateUtil::Clear();
-  m_pDataMgr.reset();
-  OlDateUtil::Close();
-}
-
-bool OlDateUtil::Open() {
-  m_pDateRootFolder = OpenDefaultFolder(kFolderCalendar);
-  opened_ = m_pDateRootFolder != nullptr;
-  if (opened_) QM_LOG_INFO("Get Outlook Calendar root folder successfully.");
-  return opened_;
-}
-
-void OlDateUtil::Close() {
-  m_pDateRootFolder.reset();
-  opened_ = false;
-  OlBaseUtil::Close();
-}
-
-void OlDateUtil::Clear() {
-  if (m_pDataMgr) m_pDataMgr->Clear();
-}
-
-bool OlDateUtil::Load() {
-  Clear();
-  if (!m_pDateRootFolder) Open();
-  if (!m_pDateRootFolder || !m_pDataMgr) return false;
-  static const FolderTexts kTexts = {
-      "Failed to get the name of the folder. hr=0x%x",
-      "Got the name of the Calendar folder: %s",
-      "Failed to get the StoreID of the Calendar folder. hr=0x%x",
-      "Got the StoreID of the Calendar folder: %s",
-      "Failed to get Calendar Items property.",
-  };
-  const int version = VersionClass();
-  std::string folderName, storeId;
-  return ForEachItem(*m_pDateRootFolder, kTexts, folderName, &storeId, [&](CDispCmd& item) {
-    OlEventRecord r;
-    r.FolderName = folderName;
-    r.StoreID = storeId;
-    ReadItem(item, version, r);
-    CommonEvent e;
-    OlEventToCommon(r, version, e);
-    e.NativeRecord = NativeAttachment::Own(std::move(r));
-    m_pDataMgr->Add(&e);
-  });
-}
+OlDateUtil::OlDateUtil(const char* /*name*/) : OlFolderUtil(kCalendar) {}
 
 void OlDateUtil::ReadItem(CDispCmd& item, int versionClass, OlEventRecord& r) {
   OlGetText(item, "EntryID", RefOf(r.EntryID));
@@ -302,16 +256,7 @@ void OlDateUtil::ReadItem(CDispCmd& item, int versionClass, OlEventRecord& r) {
   OlGetText(item, "Body", RefOf(r.Body));
   OlGetText(item, "Location", RefOf(r.Location));
   OlGetText(item, "Categories", RefOf(r.Categories));
-  OlGetBool(item, "IsRecurring", r.IsRecurring);
-  if (r.IsRecurring) {
-    // A pattern that cannot be had leaves its fields at 0.
-    OlPattern p;
-    p.RecurrenceType = 0;
-    OlReadPattern(item, p);
-    p.To(r);
-  } else {
-    r.RecurrenceType = -1;
-  }
+  OlReadRecurrence(item, r);
   OlGetDate(item, "CreationTime", r.CreationTime);
   OlGetDate(item, "LastModificationTime", r.LastModificationTime);
   r.Item = OlItemRef(OlDispatchOf(item));
@@ -332,40 +277,4 @@ void OlDateUtil::WriteItem(CDispCmd& item, int versionClass, const OlEventRecord
   OlPutText(item, "Categories", r.Categories.view());
   OlWritePattern(item, OlPattern::Of(r));
   OlCall(item, "Save");
-}
-
-bool OlDateUtil::SubmitRecord(const CommonEvent* record) {
-  if (!record || !m_pDataMgr || !m_pDateRootFolder) return false;
-  return OlSubmitRecord(*m_pDataMgr, *record, *this);
-}
-
-bool OlDateUtil::UpdateRecord(CommonEvent* record, std::int32_t position) {
-  if (!record || position < 0 || !m_pDateRootFolder) return false;
-  const auto* loaded = record->NativeRecord.As<OlEventRecord>();
-  auto item = LoadedItemAt(*m_pDateRootFolder, position,
-                           loaded ? loaded->EntryID.view() : std::string_view(),
-                           loaded ? loaded->Item : OlItemRef(),
-                           "Failed to get the \"Items\" property of the Calendar folder.",
-                           "Failed to get the Calendar event item by index: %d. hr=0x%x");
-  if (!item) return false;
-  OlEventRecord r;
-  CommonToOlEvent(*record, VersionClass(), r);
-  WriteItem(*item, VersionClass(), r);
-  return true;
-}
-
-bool OlDateUtil::AddRecord(CommonEvent* record) {
-  if (!record || !m_pDateRootFolder) return false;
-  auto item = NewItem(*m_pDateRootFolder, kAppointmentItem,
-                      "Failed to get the \"Items\" property of the Calendar folder. hr=0x%x",
-                      "Failed to call \"Add\" method. hr=0x%x");
-  if (!item) return false;
-  OlEventRecord r;
-  CommonToOlEvent(*record, VersionClass(), r);
-  WriteItem(*item, VersionClass(), r);
-  r.Item = OlItemRef(OlDispatchOf(*item));
-  OlGetText(*item, "EntryID", RefOf(r.EntryID));
-  record->NativeRecord = NativeAttachment::Own(std::move(r));
-  record->SourceType = kSourceOutlook;
-  return true;
 }

@@ -1,12 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 
 #include "misc/CommDateMgr.h"
 #include "misc/CommonEvent.h"
-#include "outlook/OlBaseUtil.h"
 #include "outlook/OlEventRecord.h"
+#include "outlook/OlFolderUtil.h"
 
 // Outlook's RecurrenceType and the common RecurType, with the pattern fields each carries.
 struct OlRecurrenceRow {
@@ -51,6 +50,21 @@ void CommonToOlPattern(const CommonRecurrence& in, OlPattern& p);
 bool OlReadPattern(CDispCmd& item, OlPattern& p);
 void OlWritePattern(CDispCmd& item, const OlPattern& p);
 
+// IsRecurring, then the pattern of a recurring item (its fields stay 0 when the pattern cannot
+// be had); RecurrenceType -1 for any other.
+template <class Record>
+void OlReadRecurrence(CDispCmd& item, Record& r) {
+  OlGetBool(item, "IsRecurring", r.IsRecurring);
+  if (!r.IsRecurring) {
+    r.RecurrenceType = -1;
+    return;
+  }
+  OlPattern p;
+  p.RecurrenceType = 0;
+  OlReadPattern(item, p);
+  p.To(r);
+}
+
 // Reminder minutes of an appointment as the version class keeps them.
 std::int32_t OlReminderMinutes(const OlEventRecord& r, int versionClass);
 // Minutes of a common reminder; 15 for a unit it does not know.
@@ -61,30 +75,21 @@ void OlEventToCommon(const OlEventRecord& r, int versionClass, CommonEvent& e);
 void CommonToOlEvent(const CommonEvent& e, int versionClass, OlEventRecord& r);
 
 // The Outlook calendar connector: the default Calendar folder, one appointment per series.
-class OlDateUtil : public OlBaseUtil {
+// Reads, writes and conversions follow the installed version's reminder properties.
+class OlDateUtil : public OlFolderUtil<OlDateUtil, OlEventRecord, CommonEvent, CommDateMgr> {
  public:
   explicit OlDateUtil(const char* name = nullptr);
-  ~OlDateUtil() override;
-
-  bool Load() override;
-  void Clear() override;
-  void Init() override;
-  void Uninit() override;
-  bool Open() override;
-  void Close() override;
-
-  bool SubmitRecord(const CommonEvent* record);
-  bool AddRecord(CommonEvent* record);
-  bool UpdateRecord(CommonEvent* record, std::int32_t position);
-
-  CommDateMgr* Manager() { return m_pDataMgr.get(); }
-  bool Opened() const { return opened_; }
 
   static void ReadItem(CDispCmd& item, int versionClass, OlEventRecord& r);
   static void WriteItem(CDispCmd& item, int versionClass, const OlEventRecord& r);
-
- private:
-  std::unique_ptr<CDispCmd> m_pDateRootFolder;
-  std::unique_ptr<CommDateMgr> m_pDataMgr;
-  bool opened_ = false;
+  static void ReadItem(CDispCmd& item, OlEventRecord& r) { ReadItem(item, VersionClass(), r); }
+  static void WriteItem(CDispCmd& item, const OlEventRecord& r) {
+    WriteItem(item, VersionClass(), r);
+  }
+  static void ToCommon(const OlEventRecord& r, CommonEvent& e) {
+    OlEventToCommon(r, VersionClass(), e);
+  }
+  static void ToOutlook(const CommonEvent& e, OlEventRecord& r) {
+    CommonToOlEvent(e, VersionClass(), r);
+  }
 };

@@ -1,14 +1,25 @@
 #include "outlook/OlNoteUtil.h"
-#include "outlook/OlSubmit.h"
 
-#include "misc/CxDebugUtil.h"
 #include "misc/RecordStatus.h"
 #include "misc/Utf8.h"
 
 namespace {
 
-constexpr int kFolderNotes = 12;  // olFolderNotes
-constexpr int kNoteItem = 5;      // olNoteItem
+const OlFolderKind kNotes = {
+    .folderId = 12,  // olFolderNotes
+    .itemClass = 5,  // olNoteItem
+    .load = {.nameFailed = "Failed to get the name of the folder. hr=0x%x",
+             .nameGot = "Got the name of the Notes folder: %s",
+             .storeFailed = nullptr,
+             .storeGot = nullptr,
+             .itemsFailed = "Failed to get the \"Items\" property of the Notes folder. hr=0x%x"},
+    .updateItemsFailed = "Failed to get the \"Items\" property of the Notes folder. hr=0x%x",
+    .itemFailed = "Failed to get the notes item by index: %d. hr=0x%x",
+    .addItemsFailed = "Failed to get the \"Items\" property of the Notes folder. hr=0x%x",
+    .addFailed = "Failed to call the \"Add\" method to add notes item. hr=0x%x",
+    .opened = nullptr,
+    .updatesLoaded = true,
+};
 
 }  // namespace
 
@@ -30,62 +41,7 @@ void CommonToOlNote(const CommonNote& n, OlNoteRecord& r) {
   r.Color = static_cast<std::int32_t>(n.Color);
 }
 
-OlNoteUtil::OlNoteUtil(const char* /*name*/) {
-  OlNoteUtil::Init();
-}
-
-OlNoteUtil::~OlNoteUtil() {
-  OlNoteUtil::Uninit();
-}
-
-void OlNoteUtil::Init() {
-  m_pDataMgr = std::make_unique<CommNoteMgr>();
-  m_pNoteRootFolder.reset();
-  OlNoteUtil::Open();
-}
-
-void OlNoteUtil::Uninit() {
-  OlNoteUtil::Clear();
-  m_pDataMgr.reset();
-  OlNoteUtil::Close();
-}
-
-bool OlNoteUtil::Open() {
-  m_pNoteRootFolder = OpenDefaultFolder(kFolderNotes);
-  return m_pNoteRootFolder != nullptr;
-}
-
-void OlNoteUtil::Close() {
-  m_pNoteRootFolder.reset();
-  OlBaseUtil::Close();
-}
-
-void OlNoteUtil::Clear() {
-  if (m_pDataMgr) m_pDataMgr->Clear();
-}
-
-bool OlNoteUtil::Load() {
-  Clear();
-  if (!m_pNoteRootFolder) Open();
-  if (!m_pNoteRootFolder || !m_pDataMgr) return false;
-  static const FolderTexts kTexts = {
-      "Failed to get the name of the folder. hr=0x%x",
-      "Got the name of the Notes folder: %s",
-      nullptr,
-      nullptr,
-      "Failed to get the \"Items\" property of the Notes folder. hr=0x%x",
-  };
-  std::string folderName;
-  return ForEachItem(*m_pNoteRootFolder, kTexts, folderName, nullptr, [&](CDispCmd& item) {
-    OlNoteRecord r;
-    r.FolderName = folderName;
-    ReadItem(item, r);
-    CommonNote n;
-    OlNoteToCommon(r, n);
-    n.NativeRecord = NativeAttachment::Own(std::move(r));
-    m_pDataMgr->Add(&n);
-  });
-}
+OlNoteUtil::OlNoteUtil(const char* /*name*/) : OlFolderUtil(kNotes) {}
 
 void OlNoteUtil::ReadItem(CDispCmd& item, OlNoteRecord& r) {
   OlGetText(item, "EntryID", RefOf(r.EntryID));
@@ -105,41 +61,4 @@ void OlNoteUtil::WriteItem(CDispCmd& item, const OlNoteRecord& r) {
   OlPutText(item, "Categories", r.Categories.view());
   OlPutLong(item, "Color", r.Color);
   OlCall(item, "Save");
-}
-
-bool OlNoteUtil::SubmitRecord(const CommonNote* record) {
-  if (!record || !m_pDataMgr || !m_pNoteRootFolder) return false;
-  return OlSubmitRecord(*m_pDataMgr, *record, *this);
-}
-
-bool OlNoteUtil::UpdateRecord(CommonNote* record, std::int32_t position) {
-  if (!record || position < 0 || !m_pNoteRootFolder) return false;
-  const auto* loaded = record->NativeRecord.As<OlNoteRecord>();
-  auto item = LoadedItemAt(*m_pNoteRootFolder, position,
-                           loaded ? loaded->EntryID.view() : std::string_view(),
-                           loaded ? loaded->Item : OlItemRef(),
-                           "Failed to get the \"Items\" property of the Notes folder. hr=0x%x",
-                           "Failed to get the notes item by index: %d. hr=0x%x");
-  if (!item) return false;
-  OlNoteRecord r;
-  if (loaded) r = *loaded;
-  CommonToOlNote(*record, r);
-  WriteItem(*item, r);
-  return true;
-}
-
-bool OlNoteUtil::AddRecord(CommonNote* record) {
-  if (!record || !m_pNoteRootFolder) return false;
-  auto item = NewItem(*m_pNoteRootFolder, kNoteItem,
-                      "Failed to get the \"Items\" property of the Notes folder. hr=0x%x",
-                      "Failed to call the \"Add\" method to add notes item. hr=0x%x");
-  if (!item) return false;
-  OlNoteRecord r;
-  CommonToOlNote(*record, r);
-  WriteItem(*item, r);
-  r.Item = OlItemRef(OlDispatchOf(*item));
-  OlGetText(*item, "EntryID", RefOf(r.EntryID));
-  record->NativeRecord = NativeAttachment::Own(std::move(r));
-  record->SourceType = kSourceOutlook;
-  return true;
 }

@@ -1,19 +1,31 @@
 #include "outlook/OlTaskUtil.h"
-#include "outlook/OlSubmit.h"
 
 #include <limits>
 
 #include "misc/CxDateTime.h"
-#include "misc/CxDebugUtil.h"
 #include "misc/RecordStatus.h"
 #include "misc/Utf8.h"
 #include "outlook/OlDateUtil.h"
 
 namespace {
 
-constexpr int kFolderTasks = 13;  // olFolderTasks
-constexpr int kTaskItem = 3;      // olTaskItem
-constexpr int kPrivate = 2;       // olPrivate
+constexpr int kPrivate = 2;  // olPrivate
+
+const OlFolderKind kTasks = {
+    .folderId = 13,  // olFolderTasks
+    .itemClass = 3,  // olTaskItem
+    .load = {.nameFailed = "Failed to get the name of the folder. hr=0x%x",
+             .nameGot = "Got the name of the Task folder: %s",
+             .storeFailed = nullptr,
+             .storeGot = nullptr,
+             .itemsFailed = "Failed to get the \"Items\" property of the Task folder. hr=0x%x"},
+    .updateItemsFailed = "Failed to get the \"Items\" property of the Task folder. hr=0x%x",
+    .itemFailed = "Failed to get the item by index: %d. hr=0x%x",
+    .addItemsFailed = "Failed to get the \"Items\" property of the Task folder. hr=0x%x",
+    .addFailed = "Failed to call the \"Add\" method. hr=0x%x",
+    .opened = nullptr,
+    .updatesLoaded = true,
+};
 
 // Outlook writes 4501-01-01 for "no date"; the common record's 32-bit seconds cannot hold it
 // nor anything outside 1901-2038.
@@ -109,61 +121,7 @@ void CommonToOlTask(const CommonTask& t, OlTaskRecord& r) {
   p.To(r);
 }
 
-OlTaskUtil::OlTaskUtil(const char* /*name*/) {
-  OlTaskUtil::Init();
-}
-
-OlTaskUtil::~OlTaskUtil() {
-  OlTaskUtil::Uninit();
-}
-
-void OlTaskUtil::Init() {
-  m_pDataMgr = std::make_unique<CommTaskMgr>();
-  m_pTaskRootFolder.reset();
-  OlTaskUtil::Open();
-}
-
-void OlTaskUtil::Uninit() {
-  OlTaskUtil::Clear();
-  m_pDataMgr.reset();
-  OlTaskUtil::Close();
-}
-
-bool OlTaskUtil::Open() {
-  m_pTaskRootFolder = OpenDefaultFolder(kFolderTasks);
-  return m_pTaskRootFolder != nullptr;
-}
-
-void OlTaskUtil::Close() {
-  m_pTaskRootFolder.reset();
-  OlBaseUtil::Close();
-}
-
-void OlTaskUtil::Clear() {
-  if (m_pDataMgr) m_pDataMgr->Clear();
-}
-
-bool OlTaskUtil::Load() {
-  Clear();
-  if (!m_pTaskRootFolder) Open();
-  if (!m_pTaskRootFolder || !m_pDataMgr) return false;
-  static const FolderTexts kTexts = {
-      "Failed to get the name of the folder. hr=0x%x",
-      "Got the name of the Task folder: %s",
-      nullptr,
-      nullptr,
-      "Failed to get the \"Items\" property of the Task folder. hr=0x%x",
-  };
-  std::string folderName;
-  return ForEachItem(*m_pTaskRootFolder, kTexts, folderName, nullptr, [&](CDispCmd& item) {
-    OlTaskRecord r;
-    ReadItem(item, r);
-    CommonTask t;
-    OlTaskToCommon(r, t);
-    t.NativeRecord = NativeAttachment::Own(std::move(r));
-    m_pDataMgr->Add(&t);
-  });
-}
+OlTaskUtil::OlTaskUtil(const char* /*name*/) : OlFolderUtil(kTasks) {}
 
 void OlTaskUtil::ReadItem(CDispCmd& item, OlTaskRecord& r) {
   OlGetText(item, "Body", RefOf(r.Body));
@@ -189,15 +147,7 @@ void OlTaskUtil::ReadItem(CDispCmd& item, OlTaskRecord& r) {
   OlGetText(item, "Subject", RefOf(r.Subject));
   OlGetBool(item, "TeamTask", r.TeamTask);
   OlGetLong(item, "TotalWork", r.TotalWork);
-  OlGetBool(item, "IsRecurring", r.IsRecurring);
-  if (r.IsRecurring) {
-    OlPattern p;
-    p.RecurrenceType = 0;
-    OlReadPattern(item, p);
-    p.To(r);
-  } else {
-    r.RecurrenceType = -1;
-  }
+  OlReadRecurrence(item, r);
   OlGetText(item, "Categories", RefOf(r.Categories));
   OlGetDate(item, "CreationTime", r.CreationTime);
   OlGetDate(item, "LastModificationTime", r.LastModificationTime);
@@ -232,42 +182,4 @@ void OlTaskUtil::WriteItem(CDispCmd& item, const OlTaskRecord& r) {
   OlPutText(item, "Categories", r.Categories.view());
   OlWritePattern(item, OlPattern::Of(r));
   OlCall(item, "Save");
-}
-
-bool OlTaskUtil::SubmitRecord(const CommonTask* record) {
-  if (!record || !m_pDataMgr || !m_pTaskRootFolder) return false;
-  return OlSubmitRecord(*m_pDataMgr, *record, *this);
-}
-
-bool OlTaskUtil::UpdateRecord(CommonTask* record, std::int32_t position) {
-  if (!record || position < 0 || !m_pTaskRootFolder) return false;
-  const auto* loaded = record->NativeRecord.As<OlTaskRecord>();
-  auto item = LoadedItemAt(*m_pTaskRootFolder, position,
-                           loaded ? loaded->EntryID.view() : std::string_view(),
-                           loaded ? loaded->Item : OlItemRef(),
-                           "Failed to get the \"Items\" property of the Task folder. hr=0x%x",
-                           "Failed to get the item by index: %d. hr=0x%x");
-  if (!item) return false;
-  OlTaskRecord r;
-  if (loaded) r = *loaded;
-  CommonToOlTask(*record, r);
-  WriteItem(*item, r);
-  return true;
-}
-
-bool OlTaskUtil::AddRecord(CommonTask* record) {
-  if (!record || !m_pTaskRootFolder) return false;
-  auto item = NewItem(*m_pTaskRootFolder, kTaskItem,
-                      "Failed to get the \"Items\" property of the Task folder. hr=0x%x",
-                      "Failed to call the \"Add\" method. hr=0x%x");
-  if (!item) return false;
-  OlTaskRecord r;
-  r.RecurrenceType = -1;
-  CommonToOlTask(*record, r);
-  WriteItem(*item, r);
-  r.Item = OlItemRef(OlDispatchOf(*item));
-  OlGetText(*item, "EntryID", RefOf(r.EntryID));
-  record->NativeRecord = NativeAttachment::Own(std::move(r));
-  record->SourceType = kSourceOutlook;
-  return true;
 }

@@ -325,4 +325,51 @@ TEST_F(OutlookStore, CalendarWrittenBackWithItsPattern) {
   EXPECT_EQ(e.End.wMinute, 30);
 }
 
+// Tasks and notes go through the same submit as contacts: an identical record is skipped, a
+// changed one rewrites the item it was loaded from, a new one becomes an item of its own kind.
+TEST_F(OutlookStore, TasksAndNotesUpdatedAndAddedAsTheirKinds) {
+  ojson task{{"kind", "task"}, {"properties", {{"Subject", "File taxes"}, {"Role", "Owner"}}}};
+  ojson note{{"kind", "note"}, {"properties", {{"Body", "Shopping\r\nmilk"}, {"Color", 3}}}};
+  WriteFile(dir_.file("store.json"), ojson{{"folders",
+                                            {{"tasks", {{"name", "Tasks"}, {"items", {task}}}},
+                                             {"notes", {{"name", "Notes"}, {"items", {note}}}}}}}
+                                         .dump());
+  {
+    OutlookTasksConnector tasks("Outlook Tasks");
+    OutlookNotesConnector notes("Outlook Notes");
+    ASSERT_TRUE(tasks.Load());
+    ASSERT_TRUE(notes.Load());
+    CommonTask t = *tasks.Records().Peek(0);
+    EXPECT_FALSE(tasks.Stage(t));
+    t.Importance = 1;
+    t.Note = "Forms A and B";
+    EXPECT_TRUE(tasks.Stage(t));
+    CommonTask newTask;
+    newTask.Subject = "Renew passport";
+    EXPECT_TRUE(tasks.Stage(newTask));
+    CommonNote n = *notes.Records().Peek(0);
+    n.Body = "Shopping\r\nmilk, eggs";
+    EXPECT_TRUE(notes.Stage(n));
+    CommonNote newNote;
+    newNote.Body = "Call Ada";
+    EXPECT_TRUE(notes.Stage(newNote));
+  }
+  OutlookTasksConnector tasks("Outlook Tasks");
+  OutlookNotesConnector notes("Outlook Notes");
+  ASSERT_TRUE(tasks.Load());
+  ASSERT_TRUE(notes.Load());
+  ASSERT_EQ(tasks.Records().Count(), 2u);
+  EXPECT_EQ(tasks.Records().Peek(0)->Note, "Forms A and B");
+  EXPECT_EQ(tasks.Records().Peek(0)->NativeRecord.As<OlTaskRecord>()->Role.view(), "Owner");
+  EXPECT_EQ(tasks.Records().Peek(1)->Subject, "Renew passport");
+  ASSERT_EQ(notes.Records().Count(), 2u);
+  EXPECT_EQ(notes.Records().Peek(0)->Body, "Shopping\r\nmilk, eggs");
+  EXPECT_EQ(notes.Records().Peek(0)->Color, 3u);
+  EXPECT_EQ(notes.Records().Peek(1)->Title, "Call Ada");
+  const ojson store = ojson::parse(ReadFile(dir_.file("store.json")));
+  // An item of another kind than its folder's would name it.
+  EXPECT_EQ(store["folders"]["tasks"]["items"][1].value("kind", "task"), "task");
+  EXPECT_EQ(store["folders"]["notes"]["items"][1].value("kind", "note"), "note");
+}
+
 }  // namespace
