@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <memory>
+#include <vector>
 
 #include "VCard.h"
 #include "google/GTimeZones.h"
@@ -407,6 +408,44 @@ void ReadRule(icalcomponent* ev, const icaltimetype& dtstart, GoogleEvent& e) {
   }
 }
 
+// One deleted occurrence, named by its start: the date of an all-day event, else the day at the
+// start's time of day in the zone DTSTART carries.
+icalproperty* NewExceptionProperty(EventDay day, const GoogleEvent& e, const Zone& zone) {
+  SYSTEMTIME st;
+  if (!CxDateTime::OleDateToSystemTime(e.Start, st)) return nullptr;
+  st.wYear = day.Year;
+  st.wMonth = day.Month;
+  st.wDay = day.Day;
+  OleDate at;
+  if (!CxDateTime::SystemTimeToOleDate(st, at)) return nullptr;
+  const bool allDay = e.AllDay != 0;
+  icaltimetype t = ToICal(at, zone, allDay);
+  icalproperty* p = icalproperty_new_exdate(t);
+  if (!allDay && t.zone && !zone.Utc())
+    icalproperty_add_parameter(p, icalparameter_new_tzid(zone.Id().c_str()));
+  return p;
+}
+
+// The days of the event's EXDATE values, as this machine's calendar has them.
+ExceptionDayList ExceptionDaysOf(icalcomponent* ev, const ICalOptions& o) {
+  std::vector<EventDay> days;
+  for (icalproperty* p = icalcomponent_get_first_property(ev, ICAL_EXDATE_PROPERTY); p;
+       p = icalcomponent_get_next_property(ev, ICAL_EXDATE_PROPERTY)) {
+    icaltimetype t = icalproperty_get_exdate(p);
+    if (icaltime_is_null_time(t)) continue;
+    SYSTEMTIME st;
+    if (t.is_date) {
+      days.push_back({static_cast<std::uint16_t>(t.year), static_cast<std::uint16_t>(t.month),
+                      static_cast<std::uint16_t>(t.day)});
+    } else if (CxDateTime::OleDateToSystemTime(FromICal(t, o.tzid), st)) {
+      days.push_back({st.wYear, st.wMonth, st.wDay});
+    }
+  }
+  ExceptionDayList out;
+  out.Assign(std::move(days));
+  return out;
+}
+
 icaldurationtype ReminderDuration(std::int32_t amount, std::int32_t unit) {
   icaldurationtype d = icaldurationtype_null_duration();
   d.is_neg = 1;
@@ -500,6 +539,24 @@ std::string StandardRule(const GoogleEvent& event, const ICalOptions& o) {
   return out;
 }
 
+std::vector<std::string> StandardExceptionLines(const GoogleEvent& event, const ICalOptions& o) {
+  std::vector<std::string> lines;
+  Zone zone(o.tzid);
+  icalrecurrencetype r;
+  if (!BuildRule(event, zone, r)) return lines;
+  for (EventDay day : ExceptionDatesOf(event.RecurrenceText.view())) {
+    icalproperty* p = NewExceptionProperty(day, event, zone);
+    if (!p) continue;
+    char* s = icalproperty_as_ical_string_r(p);
+    std::string line = s ? s : "";
+    std::free(s);
+    icalproperty_free(p);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    if (!line.empty()) lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
 std::string WriteEventICal(const GoogleEvent& e, std::string_view uid, const ICalOptions& o) {
   Zone zone(o.tzid);
   Component cal = NewCalendar("-//Quillmove//GDateUtil//EN");
@@ -523,7 +580,11 @@ std::string WriteEventICal(const GoogleEvent& e, std::string_view uid, const ICa
                                                      : e.EventStatus == 2 ? ICAL_STATUS_CANCELLED
                                                                           : ICAL_STATUS_CONFIRMED));
   icalrecurrencetype r;
-  if (BuildRule(e, zone, r)) icalcomponent_add_property(ev, icalproperty_new_rrule(r));
+  if (BuildRule(e, zone, r)) {
+    icalcomponent_add_property(ev, icalproperty_new_rrule(r));
+    for (EventDay day : ExceptionDatesOf(e.RecurrenceText.view()))
+      if (icalproperty* p = NewExceptionProperty(day, e, zone)) icalcomponent_add_property(ev, p);
+  }
   std::int32_t reminders = e.ReminderCount < 0 ? 0 : e.ReminderCount > 3 ? 3 : e.ReminderCount;
   for (std::size_t i = 0; i < static_cast<std::size_t>(reminders); ++i) {
     icalcomponent* alarm = icalcomponent_new(ICAL_VALARM_COMPONENT);
@@ -607,6 +668,7 @@ bool ReadEventICal(std::string_view text, GoogleEvent& e, const ICalOptions& o) 
     rz.id = start.is_date ? std::string() : o.tzid;
     e.RecurrenceText = "";
     BuildRecurrenceText(e, {}, e.CalendarRef.view(), rz);  // the text is empty: always built
+    SetExceptionDates(e, ExceptionDaysOf(ev, o));
   }
   return true;
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "google/GoogleEvent.h"
 #include "google/GoogleTaskNote.h"
@@ -31,3 +32,6 @@ bool ReadNoteICal(std::string_view text, GoogleNote& note);
 // The RFC 5545 rule for the event's pattern ("" when it does not recur). The pattern is the
 // structured fields; a record with only the connector's recurrence text is read from that.
 std::string StandardRule(const GoogleEvent& event, const ICalOptions& o);
+// The RFC 5545 EXDATE lines for the deleted occurrences its recurrence text names, one a day
+// (none when it does not recur).
+std::vector<std::string> StandardExceptionLines(const GoogleEvent& event, const ICalOptions& o);

@@ -180,4 +180,6 @@ void CxGDateUtil::FromCommon(const CommonEvent& common, GoogleEvent& native, Hel
   native.ChangeState = kEventChanged;
   native.Action = action;
   BuildRecurrenceText(native, calendars_, calendarParam_, zone_);
+  // Also on a kept text: the source says which occurrences are deleted.
+  SetExceptionDates(native, common.ExceptionDates);
 }

@@ -1,11 +1,13 @@
 #include "google/GoogleEvent.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
 #include "google/GDataFields.h"
 #include "google/GTimeZones.h"
 #include "misc/CxDateTime.h"
+#include "misc/CxDebugUtil.h"
 #include "misc/EventForm.h"
 #include "misc/FieldMatch.h"
 #include "misc/RecordStatus.h"
@@ -96,6 +98,31 @@ std::optional<OleDate> StampAfter(std::string_view text, std::size_t keyPos) {
   // An impossible date (month 13) leaves the value as it was rather than a zero date.
   if (!CxDateTime::SystemTimeToOleDate(st, date)) return std::nullopt;
   return date;
+}
+
+// The text's lines without their line ends (CR LF or a lone LF).
+std::vector<std::string_view> Lines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  while (!text.empty()) {
+    std::size_t nl = text.find('\n');
+    std::string_view line = text.substr(0, nl);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.push_back(line);
+    if (nl == std::string_view::npos) break;
+    text.remove_prefix(nl + 1);
+  }
+  return lines;
+}
+
+bool IsProperty(std::string_view line, std::string_view name) {
+  return line.size() > name.size() && line.substr(0, name.size()) == name &&
+         (line[name.size()] == ':' || line[name.size()] == ';');
+}
+
+bool IsDigits(std::string_view s) {
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
 }
 
 std::int32_t Keep012(std::int32_t v) {
@@ -227,6 +254,93 @@ void ParseRecurrenceText(GoogleEvent& e) {
   }
 }
 
+ExceptionDayList ExceptionDatesOf(std::string_view text) {
+  std::vector<EventDay> days;
+  for (std::string_view line : Lines(text)) {
+    if (line == "BEGIN:VTIMEZONE") break;
+    if (!IsProperty(line, "EXDATE")) continue;
+    std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos) continue;
+    std::string_view values = line.substr(colon + 1);
+    while (!values.empty()) {
+      std::size_t comma = values.find(',');
+      std::string_view v = values.substr(0, comma);
+      if (v.size() >= 8 && IsDigits(v.substr(0, 8))) {
+        auto n = [&](std::size_t at, std::size_t len) {
+          int x = 0;
+          for (std::size_t i = 0; i < len; ++i) x = x * 10 + (v[at + i] - '0');
+          return static_cast<std::uint16_t>(x);
+        };
+        days.push_back({n(0, 4), n(4, 2), n(6, 2)});
+      }
+      if (comma == std::string_view::npos) break;
+      values.remove_prefix(comma + 1);
+    }
+  }
+  ExceptionDayList out;
+  out.Assign(std::move(days));
+  return out;
+}
+
+void SetExceptionDates(GoogleEvent& e, const ExceptionDayList& days) {
+  std::vector<std::string_view> lines = Lines(e.RecurrenceText.view());
+  if (days.empty() && std::none_of(lines.begin(), lines.end(), [](std::string_view line) {
+        return IsProperty(line, "EXDATE");
+      }))
+    return;  // a text with nothing to change stays byte for byte
+  std::string_view dtstart;
+  std::size_t rrule = lines.size();
+  for (std::size_t i = 0; i < lines.size() && lines[i] != "BEGIN:VTIMEZONE"; ++i) {
+    if (dtstart.empty() && IsProperty(lines[i], "DTSTART")) dtstart = lines[i];
+    if (rrule == lines.size() && IsProperty(lines[i], "RRULE")) rrule = i;
+  }
+  // A rule without DTSTART starts at the event's start, as a floating time.
+  const std::string floating = "DTSTART:" + LocalStamp(e.Start);
+  if (dtstart.empty()) dtstart = floating;
+  std::string exdate;
+  if (!days.empty() && rrule < lines.size()) {
+    std::size_t colon = dtstart.find(':');
+    std::string_view params = dtstart.substr(7, colon == std::string_view::npos ? 0 : colon - 7);
+    std::string_view value =
+        colon == std::string_view::npos ? std::string_view() : dtstart.substr(colon + 1);
+    // A date-time start: each deleted occurrence began at the start's time of day.
+    std::string_view timeOfDay = value.size() > 8 && value[8] == 'T' ? value.substr(8) : "";
+    std::string head = "EXDATE" + std::string(params) + ":";
+    // The text has a fixed width; what does not fit loses its earliest days (said in the log).
+    std::size_t room = FixedText<4096>::kMaxBytes;
+    for (std::string_view line : lines)
+      if (!IsProperty(line, "EXDATE")) room -= std::min(room, line.size() + 2);
+    std::size_t each = 8 + timeOfDay.size() + 1;
+    std::size_t fit = room > head.size() + 2 ? (room - head.size() - 2 + 1) / each : 0;
+    std::size_t skip = days.size() > fit ? days.size() - fit : 0;
+    if (skip)
+      QM_LOG_ERROR("The recurrence text of \"%s\" holds %zu of its %zu deleted occurrences.",
+                   e.Title.c_str(), days.size() - skip, days.size());
+    std::size_t n = 0;
+    for (EventDay d : days) {
+      if (n++ < skip) continue;
+      if (exdate.empty())
+        exdate = head;
+      else
+        exdate += ',';
+      char buf[16];
+      std::snprintf(buf, sizeof buf, "%04u%02u%02u", static_cast<unsigned>(d.Year),
+                    static_cast<unsigned>(d.Month), static_cast<unsigned>(d.Day));
+      exdate += buf;
+      exdate += timeOfDay;
+    }
+  }
+  std::string text;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (IsProperty(lines[i], "EXDATE")) continue;
+    if (i == rrule && !exdate.empty()) text += exdate + "\r\n";
+    text += lines[i];
+    if (i + 1 < lines.size()) text += "\r\n";
+  }
+  if (!e.RecurrenceText.view().empty() && e.RecurrenceText.view().back() == '\n') text += "\r\n";
+  e.RecurrenceText = text;
+}
+
 void GoogleToCommon(const GoogleEvent& g, CommonEvent& c) {
   c = CommonEvent();
   c.Subject = g.Title.view();
@@ -245,6 +359,7 @@ void GoogleToCommon(const GoogleEvent& g, CommonEvent& c) {
   r.DayOfMonth = g.DayOfMonth;
   r.MonthOfYear = g.MonthOfYear;
   r.Instance = g.Instance;
+  c.ExceptionDates = ExceptionDatesOf(g.RecurrenceText.view());
   std::int32_t count = g.ReminderCount < 0 ? 0 : g.ReminderCount > 3 ? 3 : g.ReminderCount;
   c.ReminderCount = static_cast<std::uint32_t>(count);
   for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {

@@ -120,6 +120,15 @@ void BuildRecurrenceText(GoogleEvent& event, const std::vector<GoogleCalendar>& 
 // Reads DTSTART, DTEND and the rule back from the text into the event's fields.
 void ParseRecurrenceText(GoogleEvent& event);
 
+// The deleted occurrences a recurrence text names: the day of each value of its EXDATE lines.
+ExceptionDayList ExceptionDatesOf(std::string_view recurrenceText);
+// Replaces the EXDATE lines of the event's recurrence text by one line naming `days`, written as
+// its DTSTART is (same zone or date form, the start's time of day) and put before the RRULE, so
+// that the rule stays the last line its reader searches. A text without RRULE does not recur and
+// gets none.
+void SetExceptionDates(GoogleEvent& event, const ExceptionDayList& days);
+
 void GoogleToCommon(const GoogleEvent& google, CommonEvent& common);
-// Writes into `google` (the loaded native event on an update).
+// Writes into `google` (the loaded native event on an update). The exception dates ride in the
+// recurrence text: SetExceptionDates once BuildRecurrenceText has made or kept it.
 void CommonToGoogle(const CommonEvent& common, GoogleEvent& google);

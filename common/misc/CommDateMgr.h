@@ -15,13 +15,15 @@ enum EventCode : std::uint32_t {
   kEventReservedNumber = 10,
   kEventAllDay = 13,
   kEventRecurrence = 14,
+  // The deleted occurrences: an account copy that brings them back is not the same event.
+  kEventExceptionDates = 15,
 };
 
 struct EventMatchTraits {
   using Record = CommonEvent;
   static constexpr std::array<std::uint32_t, 4> kKeys = {kEventSubject, kEventStart, kEventEnd,
                                                          kEventAllDay};
-  static constexpr std::array<std::uint32_t, 1> kCompare = {kEventLocation};
+  static constexpr std::array<std::uint32_t, 2> kCompare = {kEventLocation, kEventExceptionDates};
   static MatchValue Extract(const CommonEvent& e, std::uint32_t code);
   static void Update(CommonEvent& stored, const CommonEvent& incoming);
 };

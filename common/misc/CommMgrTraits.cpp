@@ -88,6 +88,8 @@ MatchValue EventMatchTraits::Extract(const CommonEvent& e, std::uint32_t code) {
       return MatchValue::Bytes(RecurrenceKey{r.RecurType, r.Interval, r.DayOfWeekMask, r.DayOfMonth,
                                              r.MonthOfYear, r.Instance});
     }
+    case kEventExceptionDates:
+      return MatchValue::Fold(e.ExceptionDates.Key());  // digits only: folding changes nothing
     default:
       return MatchValue::Ignore();
   }
@@ -104,6 +106,7 @@ void EventMatchTraits::Update(CommonEvent& s, const CommonEvent& i) {
   s.ReservedNumber = i.ReservedNumber;
   s.Private = i.Private;
   s.Recurrence = i.Recurrence;
+  s.ExceptionDates = i.ExceptionDates;
   s.Start = i.Start;
   s.End = i.End;
 }

@@ -1,7 +1,11 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "misc/FixedText.h"
 #include "misc/NativeAttachment.h"
@@ -59,6 +63,76 @@ struct CommonRecurrence {
   }
 };
 
+// A calendar day, without a time.
+struct EventDay {
+  std::uint16_t Year = 0;
+  std::uint16_t Month = 0;
+  std::uint16_t Day = 0;
+
+  bool Valid() const {
+    return Year >= 1 && Year <= 9999 && Month >= 1 && Month <= 12 && Day >= 1 && Day <= 31;
+  }
+  friend bool operator==(const EventDay&, const EventDay&) = default;
+
+  template <class Self, class V>
+  static void VisitFields(Self& d, V&& v) {
+    v("Year", d.Year);
+    v("Month", d.Month);
+    v("Day", d.Day);
+  }
+};
+
+// The days on which a repeating event's occurrence was deleted: valid days only, in date order,
+// each once, at most kMax of them. Held as "YYYYMMDD" runs, so that equal lists are equal texts
+// and an empty list costs no allocation.
+class ExceptionDayList {
+ public:
+  // Far more than any person deletes from one series; keeps the account's rule text bounded.
+  static constexpr std::size_t kMax = 100;
+
+  class const_iterator {
+   public:
+    using value_type = EventDay;
+    using difference_type = std::ptrdiff_t;
+    const_iterator() = default;
+    explicit const_iterator(const char* p) : p_(p) {}
+    EventDay operator*() const;
+    const_iterator& operator++() {
+      p_ += kStampSize;
+      return *this;
+    }
+    const_iterator operator++(int) {
+      const_iterator old = *this;
+      p_ += kStampSize;
+      return old;
+    }
+    friend bool operator==(const const_iterator&, const const_iterator&) = default;
+
+   private:
+    const char* p_ = nullptr;
+  };
+
+  // Keeps the valid days of `days`; of more than kMax, the latest (the ones still ahead).
+  // Returns how many valid days were left out for want of room.
+  std::size_t Assign(std::vector<EventDay> days);
+  // Adds one day; false when it is invalid or the list is full of later days.
+  bool Add(EventDay day);
+
+  std::size_t size() const { return stamps_.size() / kStampSize; }
+  bool empty() const { return stamps_.empty(); }
+  void clear() { stamps_.clear(); }
+  const_iterator begin() const { return const_iterator(stamps_.data()); }
+  const_iterator end() const { return const_iterator(stamps_.data() + stamps_.size()); }
+  // The whole list as text: digits only, equal exactly when the lists are equal.
+  std::string_view Key() const { return stamps_; }
+
+  friend bool operator==(const ExceptionDayList&, const ExceptionDayList&) = default;
+
+ private:
+  static constexpr std::size_t kStampSize = 8;
+  std::string stamps_;
+};
+
 enum ReminderUnit : std::int32_t {
   kUnitMinutes = 1,
   kUnitHours = 2,
@@ -93,6 +167,7 @@ class CommonEvent {
   FixedText<8192> Description;
   FixedText<256> Location;
   CommonRecurrence Recurrence;
+  ExceptionDayList ExceptionDates;  // deleted occurrences of the recurrence
   std::uint32_t Private = 0;
   FixedText<64> Categories;
   FixedText<64> ReservedText;
@@ -120,6 +195,7 @@ class CommonEvent {
     v("Description", e.Description);
     v("Location", e.Location);
     v("Recurrence", e.Recurrence);
+    v("ExceptionDates", e.ExceptionDates);
     v("Private", e.Private);
     v("Categories", e.Categories);
     v("ReservedText", e.ReservedText);

@@ -136,6 +136,7 @@ void NormaliseEvent(CommonEvent& e) {
     e.End = endValid && Before(e.Start, end) ? end : DaysAfter(e.Start, 1);
   }
   NormaliseRecurrence(e.Recurrence, e.Start, startValid);
+  if (e.Recurrence.RecurType == kRecurNone) e.ExceptionDates.clear();
 
   if (e.ReminderCount > CommonEvent::kMaxReminders) e.ReminderCount = CommonEvent::kMaxReminders;
   e.ReminderSet = e.ReminderCount ? 1 : 0;

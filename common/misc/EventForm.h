@@ -13,7 +13,7 @@
 // - recurrence: only the fields that the pattern's type uses are set; the interval is at
 //   least 1; a weekly or n-th weekday pattern without days takes the start's weekday; the
 //   pattern starts on the start's date and ends on a date (no time) only when it has an end;
-//   a record that does not recur has an empty pattern;
+//   a record that does not recur has an empty pattern and no exception dates;
 // - reminders: ReminderSet says whether there is one; unused entries are zero; an entry
 //   without a method is a pop-up (method 1), one without a unit counts minutes.
 void NormaliseEvent(CommonEvent& event);

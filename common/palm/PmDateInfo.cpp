@@ -1,5 +1,6 @@
 #include "palm/PmDateInfo.h"
 
+#include "misc/CxDebugUtil.h"
 #include "misc/EventForm.h"
 #include "palm/PmUsers.h"
 
@@ -7,7 +8,7 @@ namespace {
 
 // What the conversions into the common record leave to the end: the parts of a Palm event that
 // only the whole record explains, then the form the comparison sees.
-void FinishEvent(CommonEvent& e, bool untimed, const PmRepeat& rule) {
+void FinishEvent(CommonEvent& e, bool untimed, const PmRepeat& rule, PmLocalClock& clock) {
   // An untimed event keeps "no time" in its end; it is a one-day event.
   if (untimed) e.End = e.Start;
   // "Yearly by weekday" stores nothing beyond its kind: the start's weekday, week and month say
@@ -19,6 +20,9 @@ void FinishEvent(CommonEvent& e, bool untimed, const PmRepeat& rule) {
     e.Recurrence.Instance = (e.Start.wDay - 1) / 7 + 1;
     e.Recurrence.MonthOfYear = e.Start.wMonth;
   }
+  if (std::size_t cut = PmExceptionDaysFrom(rule, clock, e.ExceptionDates))
+    QM_LOG_INFO("Palm calendar event \"%s\" has %zu deleted occurrences; the latest %zu are kept.",
+                e.Subject.c_str(), cut + e.ExceptionDates.size(), e.ExceptionDates.size());
   NormaliseEvent(e);
 }
 
@@ -52,7 +56,7 @@ void PmDateInfo::Convert(const PmDateRecord& r, CommonEvent& e) {
   e.End = clock_.ToSystemTime(r.end);
   PmSetAlarm(e, r.alarmSet != 0, r.alarmAdvance, r.alarmUnit);
   e.Recurrence = PmRecurrenceFrom(r.repeat, clock_);
-  FinishEvent(e, r.untimed != 0, r.repeat);
+  FinishEvent(e, r.untimed != 0, r.repeat, clock_);
 }
 
 void PmDateInfo::Convert(const PmDateExRecord& r, CommonEvent& e) {
@@ -64,7 +68,7 @@ void PmDateInfo::Convert(const PmDateExRecord& r, CommonEvent& e) {
   e.End = clock_.ToSystemTime(r.end);
   PmSetAlarm(e, r.alarmSet != 0, r.alarmAdvance, r.alarmUnit);
   e.Recurrence = PmRecurrenceFrom(r.repeat, clock_);
-  FinishEvent(e, r.untimed != 0, r.repeat);
+  FinishEvent(e, r.untimed != 0, r.repeat, clock_);
 }
 
 void PmDateInfo::Convert(const PmDateEx2Record& r, CommonEvent& e) {
@@ -76,5 +80,5 @@ void PmDateInfo::Convert(const PmDateEx2Record& r, CommonEvent& e) {
   e.End = clock_.ToSystemTime(r.endTime);
   PmSetAlarm(e, r.alarm, r.alarmAdvance, r.alarmUnit);
   e.Recurrence = PmRecurrenceFrom(r.repeat, clock_);
-  FinishEvent(e, r.untimed != 0, r.repeat);
+  FinishEvent(e, r.untimed != 0, r.repeat, clock_);
 }

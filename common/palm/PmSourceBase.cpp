@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <memory>
+#include <vector>
 
 #include <ctime>
 
@@ -140,6 +141,18 @@ CommonRecurrence PmRecurrenceFrom(const PmRepeat& rule, PmLocalClock& clock) {
   // real end dates after it, so the no-date test decides.
   r.HasEnd = PmTime::IsNoDate(rule.endDate) ? 0 : 1;
   return r;
+}
+
+std::size_t PmExceptionDaysFrom(const PmRepeat& rule, PmLocalClock& clock, ExceptionDayList& out) {
+  std::vector<EventDay> days;
+  if (rule.kind != PmRepeat::kNone) {
+    days.reserve(rule.exceptions.size());
+    for (std::int32_t value : rule.exceptions) {
+      SYSTEMTIME st = clock.ToSystemTime(value);
+      days.push_back({st.wYear, st.wMonth, st.wDay});
+    }
+  }
+  return out.Assign(std::move(days));
 }
 
 void PmSetAlarm(CommonEvent& event, bool set, std::int32_t advance, std::int32_t unit) {

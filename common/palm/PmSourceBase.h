@@ -58,5 +58,9 @@ class PmLocalClock {
 // The repeat rule as a common recurrence; `start` is the event's start (for nothing yet).
 CommonRecurrence PmRecurrenceFrom(const PmRepeat& rule, PmLocalClock& clock);
 
+// The exception dates of a repeat rule as days of local time (Palm Desktop stores each as the
+// local midnight of the deleted occurrence's day). Returns how many did not fit the list.
+std::size_t PmExceptionDaysFrom(const PmRepeat& rule, PmLocalClock& clock, ExceptionDayList& out);
+
 // The alarm as reminders; unit 0 minutes, 1 hours, 2 days.
 void PmSetAlarm(CommonEvent& event, bool set, std::int32_t advance, std::int32_t unit);

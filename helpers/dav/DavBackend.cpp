@@ -300,9 +300,11 @@ constexpr const char* kForeignCardProperties[] = {"PHOTO",
                                                   "X-PHONETIC-LAST-NAME",
                                                   "X-PHONETIC-ORG",
                                                   "X-MAIDENNAME"};
+// EXDATE is ours: the source says which occurrences are deleted, and keeping the server's as
+// well would double them or bring back days the source no longer skips.
 constexpr const char* kForeignCalendarProperties[] = {
-    "ATTENDEE", "ORGANIZER", "ATTACH",  "CONFERENCE", "URL",     "COLOR",  "IMAGE",
-    "GEO",      "RESOURCES", "CONTACT", "RELATED-TO", "COMMENT", "EXDATE", "RDATE"};
+    "ATTENDEE", "ORGANIZER", "ATTACH",  "CONFERENCE", "URL",     "COLOR", "IMAGE",
+    "GEO",      "RESOURCES", "CONTACT", "RELATED-TO", "COMMENT", "RDATE"};
 
 // A text's logical lines: each physical line with its folded continuations, line ends kept.
 std::vector<std::string_view> LogicalLines(std::string_view text) {

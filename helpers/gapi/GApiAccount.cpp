@@ -100,6 +100,21 @@ std::string RuleOf(const json& event) {
   return {};
 }
 
+bool IsExceptionLine(const std::string& line) {
+  return line.rfind("EXDATE:", 0) == 0 || line.rfind("EXDATE;", 0) == 0;
+}
+
+// A recurrence list's EXDATE lines, in order.
+std::vector<std::string> ExceptionLines(const json& recurrence) {
+  std::vector<std::string> lines;
+  if (!recurrence.is_array()) return lines;
+  for (const json& line : recurrence)
+    if (line.is_string() && IsExceptionLine(line.get<std::string>()))
+      lines.push_back(line.get<std::string>());
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
 }  // namespace
 
 GApiAccount::GApiAccount(GApiSettings settings)
@@ -574,13 +589,18 @@ void GApiAccount::UpdateEvents(std::span<RecordChange<GoogleEvent>> batch,
       Fail(batch[i], "event", kWhat, GApiErrorText(got[k]));
       continue;
     }
+    // Our EXDATE lines say which occurrences are deleted; the series' other lines (RDATE)
+    // stay as Google has them.
     std::string rule = bodies[i]["recurrence"][0].get<std::string>();
-    if (rule == RuleOf(current)) {
+    std::vector<std::string> ourDays = ExceptionLines(bodies[i]["recurrence"]);
+    const json theirs = current.value("recurrence", json::array());
+    if (rule == RuleOf(current) && ourDays == ExceptionLines(theirs)) {
       bodies[i].erase("recurrence");
       continue;
     }
-    for (const json& line : current.value("recurrence", json::array()))
-      if (line.is_string() && line.get<std::string>().rfind("RRULE:", 0) != 0)
+    for (const json& line : theirs)
+      if (line.is_string() && line.get<std::string>().rfind("RRULE:", 0) != 0 &&
+          !IsExceptionLine(line.get<std::string>()))
         bodies[i]["recurrence"].push_back(line);
   }
   std::vector<GHttpRequest> requests;

@@ -137,7 +137,12 @@ json EventJsonOf(const GoogleEvent& e, const GEventOptions& o) {
   if (e.Visibility == 2) j["visibility"] = "private";
   if (e.EventStatus == 1) j["status"] = "tentative";
   std::string rule = RuleLineOf(e, o);
-  if (!rule.empty()) j["recurrence"] = json::array({rule});
+  if (!rule.empty()) {
+    j["recurrence"] = json::array({rule});
+    ICalOptions io;
+    io.tzid = o.tzid;
+    for (std::string& line : StandardExceptionLines(e, io)) j["recurrence"].push_back(line);
+  }
   std::int32_t count = e.ReminderCount < 0 ? 0 : e.ReminderCount > 3 ? 3 : e.ReminderCount;
   if (count > 0) {
     json overrides = json::array();
@@ -188,13 +193,17 @@ bool EventOfJson(const json& j, GoogleEvent& e, const GEventOptions& o) {
     if (ParseRfcDateTime(Str(j, stamp), t)) e.FurtherTimes[stamp[0] == 'c' ? 0 : 1] = t;
   }
   // The pattern: read through the iCalendar reader, which gives the fields and the text.
-  std::string rule;
+  std::string rule, exdates;
   if (j.contains("recurrence") && j["recurrence"].is_array())
-    for (const json& line : j["recurrence"])
-      if (line.is_string() && line.get<std::string>().rfind("RRULE:", 0) == 0) {
-        rule = line.get<std::string>();
-        break;
-      }
+    for (const json& line : j["recurrence"]) {
+      if (!line.is_string()) continue;
+      const std::string& text = line.get_ref<const std::string&>();
+      if (rule.empty() && text.rfind("RRULE:", 0) == 0) rule = text;
+      // Only whole property lines: a line break inside would add properties of its own.
+      if ((text.rfind("EXDATE:", 0) == 0 || text.rfind("EXDATE;", 0) == 0) &&
+          text.find_first_of("\r\n") == std::string::npos)
+        exdates += text + "\r\n";
+    }
   if (!rule.empty()) {
     std::string dtstart;
     if (e.AllDay) {
@@ -209,7 +218,7 @@ bool EventOfJson(const json& j, GoogleEvent& e, const GEventOptions& o) {
       dtstart = std::string("DTSTART:") + buf;
     }
     std::string text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:x\r\n" + dtstart +
-                       "\r\n" + rule + "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+                       "\r\n" + rule + "\r\n" + exdates + "END:VEVENT\r\nEND:VCALENDAR\r\n";
     GoogleEvent pattern;
     pattern.CalendarRef = e.CalendarRef;
     ICalOptions io;

@@ -286,3 +286,59 @@ TEST(GoogleTaskNote, Conversions) {
 }
 
 }  // namespace
+
+namespace {
+
+ExceptionDayList DaysOf(std::vector<EventDay> days) {
+  ExceptionDayList list;
+  list.Assign(std::move(days));
+  return list;
+}
+
+TEST(ExceptionDates, TravelInTheRecurrenceTextAndComeBack) {
+  CommonEvent c;
+  GoogleToCommon(Recurring(kRecurWeekly), c);
+  c.ExceptionDates = DaysOf({{2010, 3, 28}, {2010, 3, 21}});
+  GoogleEvent g;
+  CommonToGoogle(c, g);
+  GRecurrenceZone zone;
+  BuildRecurrenceText(g, Calendars("Europe/Berlin"), "", zone);
+  SetExceptionDates(g, c.ExceptionDates);
+  std::string t(g.RecurrenceText.view());
+  // Same zone and time of day as DTSTART, before the rule so the rule's reader never sees it.
+  EXPECT_NE(t.find("\r\nEXDATE;TZID=Europe/Berlin:20100321T093000,20100328T093000\r\nRRULE:"),
+            std::string::npos)
+      << t;
+  GoogleEvent loaded = g;
+  loaded.RecurType = kRecurNone;
+  loaded.DayOfWeekMask = 0;
+  ParseRecurrenceText(loaded);
+  EXPECT_EQ(loaded.RecurType, kRecurWeekly);
+  EXPECT_EQ(loaded.DayOfWeekMask, g.DayOfWeekMask);
+  CommonEvent back;
+  GoogleToCommon(loaded, back);
+  EXPECT_EQ(back.ExceptionDates, c.ExceptionDates);
+
+  // An update keeps the loaded text but says the source's days, once.
+  loaded.CalendarRef = "https://calendar/ann";
+  c.ExceptionDates = DaysOf({{2010, 4, 4}});
+  CommonToGoogle(c, loaded);
+  BuildRecurrenceText(loaded, Calendars("UTC"), "", zone);
+  SetExceptionDates(loaded, c.ExceptionDates);
+  EXPECT_EQ(ExceptionDatesOf(loaded.RecurrenceText.view()), c.ExceptionDates);
+  t = loaded.RecurrenceText.view();
+  EXPECT_EQ(t.find("EXDATE"), t.rfind("EXDATE")) << t;
+  SetExceptionDates(loaded, {});
+  EXPECT_EQ(std::string(loaded.RecurrenceText.view()).find("EXDATE"), std::string::npos);
+
+  // A text of someone else's with several lines and values, and one that does not recur.
+  EXPECT_EQ(ExceptionDatesOf("DTSTART;VALUE=DATE:20100314\r\nRRULE:FREQ=DAILY\r\n"
+                             "EXDATE;VALUE=DATE:20100316,20100315\nEXDATE:20100317T093000Z,bad"),
+            DaysOf({{2010, 3, 15}, {2010, 3, 16}, {2010, 3, 17}}));
+  GoogleEvent single;
+  single.RecurrenceText = "DTSTART:20100314T093000";
+  SetExceptionDates(single, c.ExceptionDates);
+  EXPECT_EQ(single.RecurrenceText, "DTSTART:20100314T093000");
+}
+
+}  // namespace

@@ -555,11 +555,16 @@ TEST(DavTextTest, AnUpdateKeepsWhatOurWriterNeverWrites) {
       "END:VEVENT\r\nEND:VCALENDAR\r\n";
   EXPECT_EQ(KeepForeignParts(event, server, "VEVENT"),
             "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:u\r\nSUMMARY:new\r\n"
-            "ATTENDEE;CN=Bob:mailto:bob@example.com\r\nEXDATE:20260105T090000Z\r\n"
+            "ATTENDEE;CN=Bob:mailto:bob@example.com\r\n"
             "END:VEVENT\r\nBEGIN:VEVENT\r\nUID:u\r\nRECURRENCE-ID:20260112T090000Z\r\n"
             "SUMMARY:moved\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
   // Nothing foreign: ours unchanged.
   EXPECT_EQ(KeepForeignParts(ours, ours, "VCARD"), ours);
+  // Deleted occurrences are ours to write: the server's copy neither doubles nor revives them.
+  const std::string withDays =
+      "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:u\r\nEXDATE:20260112T090000Z\r\nEND:VEVENT\r\n"
+      "END:VCALENDAR\r\n";
+  EXPECT_EQ(KeepForeignParts(withDays, server, "VEVENT").find("20260105"), std::string::npos);
 }
 
 TEST(DavTextTest, MultistatusIsReadByNamespaceNotPrefix) {

@@ -282,6 +282,19 @@ TEST_P(EventRoundTrip, EveryFieldComesBack) {
   EXPECT_EQ(out.MonthOfYear, in.MonthOfYear);
   EXPECT_EQ(out.Instance, in.Instance);
   EXPECT_EQ(out.RecurrenceText.empty(), in.RecurType == kRecurNone);
+  EXPECT_EQ(ExceptionDatesOf(out.RecurrenceText.view()),
+            ExceptionDatesOf(in.RecurrenceText.view()));
+}
+
+// The connector's text for a recurring event, with deleted occurrences.
+void Deleted(GoogleEvent& e, std::vector<EventDay> days) {
+  GoogleCalendar cal;
+  cal.TimeZoneId = "America/New_York";
+  GRecurrenceZone zone;
+  BuildRecurrenceText(e, {cal}, "", zone);
+  ExceptionDayList list;
+  list.Assign(std::move(days));
+  SetExceptionDates(e, list);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -320,6 +333,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   e.HasEnd = 1;
                                   e.PatternStart = Date(2026, 2, 2);
                                   e.PatternEnd = Date(2026, 6, 29);
+                                  Deleted(e, {{2026, 2, 4}, {2026, 3, 9}});
                                 }},
                       EventCase{"monthly_second_tuesday_without_end",
                                 [](GoogleEvent& e) {
@@ -343,6 +357,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   e.DayOfMonth = 4;
                                   e.MonthOfYear = 5;
                                   e.PatternStart = Date(2026, 5, 4);
+                                  Deleted(e, {{2027, 5, 4}});
                                 }}),
     [](const auto& row) { return std::string(row.param.name); });
 

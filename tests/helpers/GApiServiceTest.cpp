@@ -353,6 +353,18 @@ TEST_F(GApiServiceTest, TheCalendarAndItsEventsLoadWithTheirZoneAndRule) {
   ASSERT_EQ(rec.size(), 2u);
   EXPECT_NE(rec[0].get<std::string>().find("INTERVAL=2"), std::string::npos);
   EXPECT_EQ(rec[1], "EXDATE:20260112T000000Z");
+
+  // The same rule with other deleted days: ours replace the series' days, none doubled.
+  ExceptionDayList days;
+  days.Assign({{2026, 1, 19}});
+  SetExceptionDates(e, days);
+  upd[0].done = false;
+  SubmitProgress again(host_, "event", 1);
+  account->UpdateEvents(upd, again);
+  ASSERT_TRUE(upd[0].done) << upd[0].error;
+  rec = standin_.Dump()["events"][0]["recurrence"];
+  ASSERT_EQ(rec.size(), 2u) << rec.dump();
+  EXPECT_NE(rec[1].get<std::string>().find("20260119"), std::string::npos) << rec.dump();
 }
 
 }  // namespace

@@ -139,6 +139,14 @@ const PatternCase kCases[] = {
 TEST_P(GDateUtilTest, GoesOutAsRfc5545AndComesBackAsThePattern) {
   const PatternCase& p = GetParam();
   GoogleEvent sent = Recurring(p);
+  // The connector's text, with two deleted occurrences (Tuesdays, as the start).
+  GoogleCalendar cal;
+  cal.TimeZoneId = "America/New_York";
+  GRecurrenceZone rz;
+  BuildRecurrenceText(sent, {cal}, "", rz);
+  ExceptionDayList deleted;
+  deleted.Assign({{2026, 4, 14}, {2026, 3, 17}});
+  SetExceptionDates(sent, deleted);
   WriteData("GDate", std::vector<GoogleEvent>{sent}, WriteGoogleEvent);
   Run("GDateUtil", "GDate", 2);
   ASSERT_EQ(LastError("GDate"), "");
@@ -162,6 +170,9 @@ TEST_P(GDateUtilTest, GoesOutAsRfc5545AndComesBackAsThePattern) {
   EXPECT_NE(ics.find("STATUS:TENTATIVE"), std::string::npos);
   EXPECT_NE(ics.find("TRIGGER:-PT15M"), std::string::npos);
   EXPECT_NE(ics.find("TRIGGER:-P2D"), std::string::npos);
+  EXPECT_NE(ics.find("\r\nEXDATE;TZID=America/New_York:20260317T093000\r\n"), std::string::npos)
+      << ics;
+  EXPECT_NE(ics.find("\r\nEXDATE;TZID=America/New_York:20260414T093000\r\n"), std::string::npos);
 
   Run("GDateUtil", "GDate", 1);
   std::vector<GoogleEvent> loaded;
@@ -179,6 +190,7 @@ TEST_P(GDateUtilTest, GoesOutAsRfc5545AndComesBackAsThePattern) {
   EXPECT_EQ(back.HasEnd, sent.HasEnd);
   EXPECT_EQ(back.PatternEnd, sent.PatternEnd);
   EXPECT_EQ(back.PatternStart, sent.PatternStart);
+  EXPECT_EQ(ExceptionDatesOf(back.RecurrenceText.view()), deleted);
   EXPECT_EQ(back.Start, sent.Start);
   EXPECT_EQ(back.End, sent.End);
   EXPECT_EQ(back.Title, sent.Title);
@@ -246,6 +258,35 @@ TEST_F(ZoneFixture, ForeignEventWithCountGetsAnEndDate) {
                     series, o));
   EXPECT_EQ(series.Title, "series");
   EXPECT_EQ(series.RecurType, kRecurWeekly);
+}
+
+TEST_F(ZoneFixture, DeletedOccurrencesOfAllDayAndForeignEvents) {
+  GoogleEvent day;
+  day.AllDay = 1;
+  day.Start = At(2026, 5, 4);
+  day.End = At(2026, 5, 5);
+  day.RecurType = kRecurYearly;
+  day.RecurrenceText = "DTSTART:20260504T000000\r\nRRULE:FREQ=YEARLY";
+  ExceptionDayList deleted;
+  deleted.Assign({{2027, 5, 4}});
+  SetExceptionDates(day, deleted);
+  ICalOptions o{"America/New_York", {}};
+  std::string ics = WriteEventICal(day, "u", o);
+  EXPECT_NE(ics.find("\r\nEXDATE;VALUE=DATE:20270504\r\n"), std::string::npos) << ics;
+  GoogleEvent back;
+  ASSERT_TRUE(ReadEventICal(ics, back, o));
+  EXPECT_EQ(ExceptionDatesOf(back.RecurrenceText.view()), deleted);
+
+  // Another program's form: several values in UTC on one line; each is a local day here.
+  GoogleEvent foreign;
+  ASSERT_TRUE(
+      ReadEventICal("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:x\r\n"
+                    "DTSTART:20260105T030000Z\r\nRRULE:FREQ=WEEKLY\r\n"
+                    "EXDATE:20260113T030000Z,20260120T030000Z\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n",
+                    foreign, o));
+  ExceptionDayList want;
+  want.Assign({{2026, 1, 12}, {2026, 1, 19}});
+  EXPECT_EQ(ExceptionDatesOf(foreign.RecurrenceText.view()), want) << foreign.RecurrenceText;
 }
 
 TEST(ICalReaderTest, MalformedInputNeverBreaksTheReader) {

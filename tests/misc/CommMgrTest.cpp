@@ -259,6 +259,38 @@ TEST(CommDateMgr, PatternsEqualWhateverTheirEnd) {
   EXPECT_FALSE(a.SamePattern(b));
 }
 
+TEST(CommDateMgr, DeletedOccurrencesAreCompared) {
+  CommDateMgr m;
+  CommonEvent stored = Event("Review", 10, "Room 1", "");
+  stored.ExceptionDates.Assign({{2012, 5, 8}, {2012, 5, 15}});
+  m.Add(&stored);
+  CommonEvent probe = stored;
+  probe.ExceptionDates.Assign({{2012, 5, 15}, {2012, 5, 8}, {2012, 5, 8}});  // order, repeats
+  EXPECT_EQ(m.Lookup(&probe, nullptr, nullptr), kLookupSame);
+  probe.ExceptionDates.Assign({{2012, 5, 8}});  // an account copy that brings one back
+  EXPECT_EQ(m.Lookup(&probe, nullptr, nullptr), kLookupDiff);
+  m.UpdateAt(&probe, 0);
+  EXPECT_EQ(m.Lookup(&probe, nullptr, nullptr), kLookupSame);
+}
+
+TEST(ExceptionDayList, KeepsValidDaysAndOfTooManyTheLatest) {
+  std::vector<EventDay> days;
+  for (std::uint16_t i = 0; i < ExceptionDayList::kMax + 5; ++i)
+    days.push_back(
+        {static_cast<std::uint16_t>(2000 + i / 12), static_cast<std::uint16_t>(1 + i % 12), 1});
+  days.push_back({2001, 2, 30});  // checked no further than 1-31: Palm never stores such a day
+  days.push_back({2001, 13, 1});
+  days.push_back({0, 1, 1});
+  ExceptionDayList list;
+  EXPECT_EQ(list.Assign(days), 6u);
+  EXPECT_EQ(list.size(), ExceptionDayList::kMax);
+  EXPECT_EQ(*list.begin(), (EventDay{2000, 7, 1}));
+  EXPECT_EQ(list.Key().substr(list.Key().size() - 8), "20080901");
+  EXPECT_FALSE(list.Add({1999, 1, 1}));  // earlier than everything kept
+  EXPECT_TRUE(list.Add({2030, 1, 1}));
+  EXPECT_EQ(list.size(), ExceptionDayList::kMax);
+}
+
 TEST(CommTaskMgr, OnlyImportanceIsCompared) {
   CommTaskMgr m;
   CommonTask t;

@@ -16,8 +16,8 @@
 #include "PmFixtures.h"
 #include "PmTestUtil.h"
 #include "PmVariedDatebook.h"
-#include "json/RecordJson.h"
 #include "TestUtil.h"
+#include "json/RecordJson.h"
 #include "palm/PmAddrInfo.h"
 #include "palm/PmDateInfo.h"
 #include "palm/PmMemoInfo.h"
@@ -749,3 +749,72 @@ TEST_F(PmSourcesTest, EveryRecordBorrowsItsOwnItem) {
   ExpectItemsPairWithRecords<PmTodoInfo, PmTodoExUtil>(dir_, "todo.dat");
   ExpectItemsPairWithRecords<PmMemoInfo, PmMemoExUtil>(dir_, "memopad.dat");
 }
+
+namespace {
+
+std::vector<std::string> Days(const ExceptionDayList& list) {
+  std::vector<std::string> out;
+  for (EventDay d : list)
+    out.push_back(std::to_string(d.Year) + "-" + std::to_string(d.Month) + "-" +
+                  std::to_string(d.Day));
+  return out;
+}
+
+TEST_F(PmSourcesTest, DeletedOccurrencesBecomeDaysOfTheEvent) {
+  constexpr std::int32_t kJan4 = 1262563200, kJan11 = 1263168000;  // 2010, local midnight
+  PmDateExRecord weekly;
+  weekly.start = 1262595600;  // Monday 2010-01-04 09:00
+  weekly.end = weekly.start + 3600;
+  weekly.repeat = Rule(PmRepeat::kWeekly, 1, kForever);
+  weekly.repeat.dayMask = kMaskMonday;
+  weekly.repeat.exceptions = {kJan11, kJan4, kJan11};  // as stored: any order, repeats
+  PmDateExRecord single = weekly;
+  single.repeat = PmRepeat{};
+  single.repeat.exceptions = {kJan4};  // no rule: nothing to except from
+  PmDateInfo info(kLayout2Version);
+  ASSERT_TRUE(info.LoadByFile(Write<PmDateExUtil>(dir_, "datebook.dat", {weekly, single})));
+  ASSERT_EQ(info.Manager().Count(), 2u);
+  EXPECT_EQ(Days(info.Manager().Peek(0)->ExceptionDates),
+            (std::vector<std::string>{"2010-1-4", "2010-1-11"}));
+  EXPECT_TRUE(info.Manager().Peek(1)->ExceptionDates.empty());
+}
+
+// A count of exception dates beyond what the rest of the file holds must not be read: layout 1
+// keeps the records before the damaged one and says where it stopped.
+TEST_F(PmSourcesTest, ExceptionCountLargerThanTheRecordStopsThere) {
+  constexpr std::int32_t kMark = 0x3EED3EED;
+  std::vector<PmDateRecord> records(3);
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    records[i].start = 1262595600 + static_cast<std::int32_t>(i) * 86400;
+    records[i].end = records[i].start + 3600;
+    records[i].description = "event " + std::to_string(i);
+    records[i].repeat = Rule(PmRepeat::kDaily, 1, kForever);
+  }
+  records[1].repeat.exceptions = {kMark};
+  std::string path = Write<PmDateUtil>(dir_, "datebook.dat", records);
+  std::vector<char> bytes;
+  {
+    std::ifstream in(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  const char mark[] = {'\xED', '\x3E', '\xED', '\x3E'};
+  auto at = std::search(bytes.begin(), bytes.end(), mark, mark + 4);
+  ASSERT_NE(at, bytes.end());
+  ASSERT_EQ(at[-2], 1);
+  at[-2] = '\xFF';  // 32,767 dates: far more than the record, and the file, hold
+  at[-1] = '\x7F';
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+  PmDateInfo info(kLayout1Version);
+  ASSERT_TRUE(info.LoadByFile(path));
+  ASSERT_EQ(info.Manager().Count(), 1u);
+  EXPECT_EQ(info.Manager().Peek(0)->Subject.view(), "event 0");
+  EXPECT_TRUE(info.Manager().Peek(0)->ExceptionDates.empty());
+  EXPECT_FALSE(info.Report().complete);
+  EXPECT_NE(info.Report().stoppedAt.find("record 2 of 3"), std::string::npos)
+      << info.Report().stoppedAt;
+}
+
+}  // namespace

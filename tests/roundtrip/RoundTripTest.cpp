@@ -106,9 +106,16 @@ void Diary(PmDateExUtil& db) {
     for (int month : {3, 4, 10}) add(At(y, month, 20, 10), At(y, month, 20, 11), false, none);
   add(At(2011, 7, 1), At(2011, 7, 1), true, none);
   add(At(2011, 7, 2, 23, 0), At(2011, 7, 3, 1, 0), false, none);  // across midnight
-  PmRepeat daily{{}, PmRepeat::kDaily, 3, At(2012, 3, 1), 1, 4};
+  // Deleted occurrences on some: kept as days, whatever the zone.
+  PmRepeat daily{{At(2012, 1, 5)}, PmRepeat::kDaily, 3, At(2012, 3, 1), 1, 4};
   add(At(2012, 1, 2, 9), At(2012, 1, 2, 10), false, daily);
-  PmRepeat weekly{{}, PmRepeat::kWeekly, 2, forever, 1, 0, 0x2A};  // Mon, Wed, Fri
+  PmRepeat weekly{{At(2012, 1, 4), At(2012, 3, 26)},
+                  PmRepeat::kWeekly,
+                  2,
+                  forever,
+                  1,
+                  0,
+                  0x2A};  // Mon, Wed, Fri
   add(At(2012, 1, 2, 9), At(2012, 1, 2, 10), false, weekly);
   PmRepeat nth{{}, PmRepeat::kMonthlyByWeekday, 1, At(2014, 1, 1), 1, 2, 0, 1};  // 2nd Tue
   add(At(2012, 1, 10, 9), At(2012, 1, 10, 10), false, nth);
@@ -116,7 +123,7 @@ void Diary(PmDateExUtil& db) {
   add(At(2012, 1, 27, 9), At(2012, 1, 27, 10), true, last);
   PmRepeat date{{}, PmRepeat::kMonthlyByDate, 1, forever, 1, 0, 0, 0, 15};
   add(At(2012, 1, 15, 9), At(2012, 1, 15, 10), false, date);
-  PmRepeat yearly{{}, PmRepeat::kYearlyByDate, 1, forever, 1, 0, 0, 0, 24, 11};
+  PmRepeat yearly{{At(2013, 12, 24)}, PmRepeat::kYearlyByDate, 1, forever, 1, 0, 0, 0, 24, 11};
   add(At(2012, 12, 24), At(2012, 12, 24), true, yearly);
   PmRepeat byDay{{}, PmRepeat::kYearlyByWeekday, 1, forever, 1};
   add(At(2012, 11, 22, 12), At(2012, 11, 22, 13), false, byDay);  // 4th Thursday of November
@@ -126,7 +133,16 @@ struct DataSet {
   const char* name;
   // Writes the files into the folder; an empty path leaves that type off.
   void (*write)(const std::string& folder, std::string& addr, std::string& date);
+  int withDeletedDays = -1;  // events with deleted occurrences, when known
 };
+
+// Account events whose file names deleted occurrences.
+int FilesWithExdate(const std::string& calendar) {
+  int n = 0;
+  for (const auto& f : fs::directory_iterator(calendar))
+    if (ReadFile(f.path().string()).find("\nEXDATE") != std::string::npos) ++n;
+  return n;
+}
 
 void PrintTo(const DataSet& set, std::ostream* os) {
   *os << set.name;
@@ -171,11 +187,13 @@ const DataSet kSets[] = {
        addr = f + "address.dat";
        date = f + "datebook.dat";
        ASSERT_TRUE(a.SaveAs(addr) && d.SaveAs(date));
-     }},
+     },
+     3},
     {"SharedDateBook",
      [](const std::string&, std::string&, std::string& date) {
        date = std::string(QM_SHARED_DIR) + "/palm-samples/generated/pilot-datebook-windat.dat";
-     }},
+     },
+     6},
     {"SharedArchive",
      [](const std::string& f, std::string&, std::string& date) {
        // An archive is a layout-1 date book; the source takes it by a .dat name.
@@ -199,6 +217,9 @@ TEST_P(SecondRun, FindsEveryRecordTheSame) {
   RoundTripCounts first = trip.Counts();
   ASSERT_GT(first.contacts + first.events, 0u);
   EXPECT_EQ(first.contactsSame + first.eventsSame, 0u);  // a fresh account
+  if (GetParam().withDeletedDays >= 0) {
+    EXPECT_EQ(FilesWithExdate(trip.AccountFolder() + "calendar"), GetParam().withDeletedDays);
+  }
 
   ASSERT_TRUE(trip.Migrate(addr, date)) << trip.Messages();
   RoundTripCounts second = trip.Counts();

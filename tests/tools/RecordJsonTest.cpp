@@ -28,6 +28,13 @@ struct Randomiser {
       f = static_cast<T>(rng());
     } else if constexpr (requires { T::VisitFields(f, *this); }) {
       T::VisitFields(f, *this);
+    } else if constexpr (std::is_same_v<T, ExceptionDayList>) {
+      std::vector<EventDay> days(rng() % 4);
+      for (auto& d : days)
+        d = {static_cast<std::uint16_t>(1900 + rng() % 200),
+             static_cast<std::uint16_t>(1 + rng() % 12),
+             static_cast<std::uint16_t>(1 + rng() % 28)};
+      f.Assign(days);
     } else {
       for (auto& e : f) CommonReminder::VisitFields(e, *this);
     }

@@ -33,6 +33,10 @@ class Gen {
                                : Pick(static_cast<std::uint64_t>(size));
     return Vary(prefix + std::to_string(v));
   }
+  // A compared number from a small range, agreeing between counterparts as Small() does.
+  std::uint64_t SmallNumber(std::uint64_t size, std::uint64_t salt) {
+    return derived_ ? (key_ * 31 + salt) % size : Pick(size);
+  }
   std::string Vary(std::string s) {
     if (s.empty()) return s;
     int r = static_cast<int>(Pick(100));
@@ -104,6 +108,11 @@ std::vector<CommonEvent> GenerateEvents(std::size_t count, const RecordGenOption
     e.AllDay = static_cast<std::uint32_t>(g.Chance(8));
     e.Location = g.Small("room ", 3);
     e.Description = g.Small("agenda\r\n", 3);
+    // Deleted occurrences: none, one or two days, from a few.
+    std::vector<EventDay> days;
+    for (std::uint64_t n = g.SmallNumber(3, 'x'); n > 0; --n)
+      days.push_back({2009, 1, static_cast<std::uint16_t>(1 + g.SmallNumber(4, n))});
+    e.ExceptionDates.Assign(std::move(days));
   }
   return out;
 }

@@ -134,6 +134,16 @@ void Read(const json& j, T& value, const std::string& where) {
     value = ReadInt<T>(j, where);
   } else if constexpr (Visitable<T>) {
     ReadObject(j, value, where);
+  } else if constexpr (std::is_same_v<T, ExceptionDayList>) {
+    if (!j.is_array()) throw JsonError(where + "expected an array");
+    if (j.size() > ExceptionDayList::kMax)
+      throw JsonError(where + "at most " + std::to_string(ExceptionDayList::kMax) + " entries");
+    std::vector<EventDay> days(j.size());
+    for (std::size_t i = 0; i < j.size(); ++i) {
+      Read(j[i], days[i], where);
+      if (!days[i].Valid()) throw JsonError(where + "not a calendar day");
+    }
+    value.Assign(std::move(days));
   } else {
     if (!j.is_array()) throw JsonError(where + "expected an array");
     if (j.size() > value.size())
