@@ -106,7 +106,9 @@ void EventMatchTraits::Update(CommonEvent& s, const CommonEvent& i) {
   s.ReservedNumber = i.ReservedNumber;
   s.Private = i.Private;
   s.Recurrence = i.Recurrence;
-  s.ExceptionDates = i.ExceptionDates;
+  // Only Palm Desktop's date book tells deleted occurrences: a source that tells none leaves
+  // the account's own, rather than bringing back what the person deleted there.
+  if (!i.ExceptionDates.empty()) s.ExceptionDates = i.ExceptionDates;
   s.Start = i.Start;
   s.End = i.End;
 }

@@ -271,6 +271,10 @@ TEST(CommDateMgr, DeletedOccurrencesAreCompared) {
   EXPECT_EQ(m.Lookup(&probe, nullptr, nullptr), kLookupDiff);
   m.UpdateAt(&probe, 0);
   EXPECT_EQ(m.Lookup(&probe, nullptr, nullptr), kLookupSame);
+  CommonEvent untold = stored;  // a source without deleted occurrences of its own
+  untold.ExceptionDates.Assign({});
+  m.UpdateAt(&untold, 0);
+  EXPECT_EQ(m.Lookup(&probe, nullptr, nullptr), kLookupSame);
 }
 
 TEST(ExceptionDayList, KeepsValidDaysAndOfTooManyTheLatest) {
