@@ -9,7 +9,7 @@
 # a shared machine.
 # Usage: scripts/bench-dav.sh [COUNT]   (release build; needs radicale; vdirsyncer is skipped
 # when absent; KEEP=1 keeps the files; CONNECTIONS=n sets the account's PUTs in flight;
-# RADICALE_LOG=info logs the server's time for every request)
+# RADICALE_LOG=info logs the server's time for every request and prints each run's PUT total)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 count=${1:-1000}
@@ -67,6 +67,14 @@ stored() {
   find "$work/collections/collection-root/$1" -name '.Radicale*' -prune -o -name '*.vcf' -print \
     2>/dev/null | wc -l
 }
+# With RADICALE_LOG=info: the server's own time for a user's PUTs, from its log. The rest of a
+# run is the client's, which is what differs between the two.
+server_time() {
+  [[ ${RADICALE_LOG:-} == info || ${RADICALE_LOG:-} == debug ]] || return 0
+  awk -v u="'/$1/" '$0 ~ "PUT response status for " u { for (i = 1; i < NF; ++i)
+    if ($i == "in") s += $(i + 1) } END { printf " (the server'"'"'s PUTs %.2f s)", s }' \
+    "$work/radicale.log"
+}
 seconds_since() { awk -v a="$1" -v b="$(date +%s.%N)" 'BEGIN { printf "%.2f", b - a }'; }
 
 # A fresh server user for every round; the account's settings point at it.
@@ -78,8 +86,8 @@ ours() {
   start=$(date +%s.%N)
   "$bin/quillmove-cli" migrate >"$work/dav$i.txt" 2>&1 || { cat "$work/dav$i.txt" >&2; exit 1; }
   ours_times+=("$(seconds_since "$start")")
-  printf '   quillmove-cli migrate (user qm%s): %s s, %s contacts on the server\n' "$i" \
-    "${ours_times[-1]}" "$(stored "qm$i")"
+  printf '   quillmove-cli migrate (user qm%s): %s s%s, %s contacts on the server\n' "$i" \
+    "${ours_times[-1]}" "$(server_time "qm$i")" "$(stored "qm$i")"
 }
 
 theirs() {
@@ -108,8 +116,8 @@ CONF
   start=$(date +%s.%N)
   vdirsyncer -c "$dir/config" sync >"$dir/sync.txt" 2>&1 || { tail -5 "$dir/sync.txt" >&2; exit 1; }
   theirs_times+=("$(seconds_since "$start")")
-  printf '   vdirsyncer sync into an address book made beforehand (user vd%s): %s s, %s contacts\n' \
-    "$i" "${theirs_times[-1]}" "$(stored "vd$i")"
+  printf '   vdirsyncer sync into an address book made beforehand (user vd%s): %s s%s, %s contacts\n' \
+    "$i" "${theirs_times[-1]}" "$(server_time "vd$i")" "$(stored "vd$i")"
 }
 
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
