@@ -10,6 +10,7 @@
 #include "BackendSettings.h"
 #include "app/AppPrompt.h"
 #include "app/DetailForms.h"
+#include "platform/AsciiCase.h"
 
 TfmGGOption::TfmGGOption(WizardContext& ctx, QWidget* parent)
     : TfmPage(ctx, QStringLiteral("fmGGOption"), parent) {
@@ -33,6 +34,11 @@ TfmGGOption::TfmGGOption(WizardContext& ctx, QWidget* parent)
   lblConsent->setWordWrap(true);
   lblConsent->setVisible(false);
   layout->addWidget(lblConsent);
+  lblPlace = new QLabel(this);
+  lblPlace->setObjectName(QStringLiteral("lblPlace"));
+  lblPlace->setWordWrap(true);
+  lblPlace->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  layout->addWidget(lblPlace);
 
   cbSaveEmail = new QCheckBox(tr("Save E&mail"), this);
   cbSaveEmail->setObjectName(QStringLiteral("cbSaveEmail"));
@@ -82,7 +88,23 @@ bool TfmGGOption::SignsInThroughBrowser() const {
 }
 
 void TfmGGOption::ShowSignIn() {
-  lblConsent->setVisible(SignsInThroughBrowser());
+  const std::string email = U(edtEmail->text().trimmed());
+  const AccountSettings account = HelperSettings::ForAccount(email);
+  lblConsent->setVisible(account.backend == HelperSettings::kGoogle);
+  // A person should find the records where this page says they go.
+  QString place;
+  if (account.backend == HelperSettings::kDav) {
+    place = tr("The records go to the CardDAV/CalDAV server %1; the password is that server's.")
+                .arg(QString::fromStdString(account.Value("Url")));
+  } else if (account.backend == HelperSettings::kLocal && email.find('@') != std::string::npos) {
+    const std::string folder =
+        HelperSettings::AccountsRoot(ctx_.dataFolder) + platform::FoldAscii(email);
+    place = tr("The records go to a folder on this computer (%1), not to an online account. "
+               "The account's server is chosen with \"quillmove-cli account set\".")
+                .arg(QString::fromStdString(folder));
+  }
+  lblPlace->setText(place);
+  lblPlace->setVisible(!place.isEmpty());
 }
 
 bool TfmGGOption::UpdatePage(bool save) {

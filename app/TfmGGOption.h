@@ -22,6 +22,8 @@ class TfmGGOption : public TfmPage {
   QPushButton* btnMap;
   // Shown for an account served by Google's own sign-in, where no password is asked.
   QLabel* lblConsent;
+  // Where the records of any other account go: its server, or a folder on this computer.
+  QLabel* lblPlace;
 
  private:
   bool& CustomSwitch();

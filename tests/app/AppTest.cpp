@@ -246,8 +246,10 @@ class AppTest : public QObject {
     QCOMPARE(M().PageIndex(), 1);
     // A Gmail address is served by Google's own sign-in: the page says so and asks no password.
     QVERIFY(gg->lblConsent->isHidden());
+    QVERIFY(gg->lblPlace->text().contains(QStringLiteral("folder on this computer")));
     gg->edtEmail->setText(QStringLiteral("ann@gmail.com"));
     QVERIFY(!gg->lblConsent->isHidden());
+    QVERIFY(gg->lblPlace->isHidden());
     const std::size_t shown = prompt_.messages.size();
     QVERIFY(gg->UpdatePage(true));
     QCOMPARE(prompt_.messages.size(), shown);
