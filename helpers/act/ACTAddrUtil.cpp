@@ -3,24 +3,18 @@
 
 namespace {
 
-struct ACTContactKind {
-  using Record = ACTContactRecord;
+struct ACTContactKind : ACTListKind<ACTContactKind, ACTContactRecord> {
   static constexpr const char* kNoun = "contact";
+  static constexpr const char* kList = "contacts";
+  static constexpr const char* kIdKey = "Record ID";
+  static constexpr const char* kPrefix = "C";
 
-  static std::vector<ACTEntry> Entries(ACTStore& store, const HelperSession&) {
-    std::vector<ACTEntry> out;
-    AddEntries(store.List("contacts"), "Record ID", "contacts", 0, out);
-    return out;
-  }
   static void FromEntry(const ACTEntry& e, Record& r, std::vector<std::string>& w) {
     ContactFromJson(*e.obj, r, w);
   }
   static void ToEntry(const Record& r, ACTEntry& e) {
     ContactToJson(r, *e.obj);
-    DropMadeUpId(*e.obj, "Record ID");
-  }
-  static std::pair<nlohmann::json&, std::string> Add(ACTStore& store) {
-    return {store.List("contacts"), "C"};
+    DropMadeUpId(*e.obj, kIdKey);
   }
   static std::string IdOf(const Record& r) { return std::string(r.Text(kACTRecordId)); }
   static void SetId(Record& r, const std::string& id) { r.SetText(kACTRecordId, id); }

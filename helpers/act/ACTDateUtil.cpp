@@ -3,25 +3,12 @@
 
 namespace {
 
-struct ACTEventKind {
-  using Record = ACTEventRecord;
+struct ACTEventKind : ACTListKind<ACTEventKind, ACTEventRecord> {
   static constexpr const char* kNoun = "activity";
+  static constexpr const char* kList = "activities";
+  static constexpr const char* kIdKey = "Id";
+  static constexpr const char* kPrefix = "A";
 
-  static std::vector<ACTEntry> Entries(ACTStore& store, const HelperSession&) {
-    std::vector<ACTEntry> out;
-    AddEntries(store.List("activities"), "Id", "activities", 0, out);
-    return out;
-  }
-  static void FromEntry(const ACTEntry& e, Record& r, std::vector<std::string>& w) {
-    RecordFromJson(*e.obj, r, w);
-  }
-  static void ToEntry(const Record& r, ACTEntry& e) {
-    RecordToJson(r, *e.obj);
-    DropMadeUpId(*e.obj, "Id");
-  }
-  static std::pair<nlohmann::json&, std::string> Add(ACTStore& store) {
-    return {store.List("activities"), "A"};
-  }
   static std::string IdOf(const Record& r) { return r.Id.str(); }
   static void SetId(Record& r, const std::string& id) { r.Id = id; }
   static void Stamp(Record& r, bool added) {

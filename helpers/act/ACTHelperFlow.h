@@ -61,6 +61,30 @@ inline std::string NewACTId(std::set<std::string>& used, const std::string& pref
   }
 }
 
+// A data type kept in one list of the document, written field by field: Derived names the
+// list (kList), its id key (kIdKey) and the prefix of new ids (kPrefix), and may hide any of
+// these with its own.
+template <class Derived, class RecordType>
+struct ACTListKind {
+  using Record = RecordType;
+
+  static std::vector<ACTEntry> Entries(ACTStore& store, const HelperSession&) {
+    std::vector<ACTEntry> out;
+    AddEntries(store.List(Derived::kList), Derived::kIdKey, Derived::kList, 0, out);
+    return out;
+  }
+  static void FromEntry(const ACTEntry& e, Record& r, std::vector<std::string>& w) {
+    RecordFromJson(*e.obj, r, w);
+  }
+  static void ToEntry(const Record& r, ACTEntry& e) {
+    RecordToJson(r, *e.obj);
+    DropMadeUpId(*e.obj, Derived::kIdKey);
+  }
+  static std::pair<nlohmann::json&, std::string> Add(ACTStore& store) {
+    return {store.List(Derived::kList), Derived::kPrefix};
+  }
+};
+
 // The whole run of an ACT! helper: session, database, user, operation. `Kind` supplies the
 // Record type, kNoun, Entries(store, session), FromEntry, ToEntry, Add (the new object's list
 // and id prefix), IdOf/SetId, Stamp(record, added) and the data-file Read/Write.

@@ -3,25 +3,12 @@
 
 namespace {
 
-struct ACTNoteKind {
-  using Record = ACTNoteRecord;
+struct ACTNoteKind : ACTListKind<ACTNoteKind, ACTNoteRecord> {
   static constexpr const char* kNoun = "note";
+  static constexpr const char* kList = "notes";
+  static constexpr const char* kIdKey = "Id";
+  static constexpr const char* kPrefix = "N";
 
-  static std::vector<ACTEntry> Entries(ACTStore& store, const HelperSession&) {
-    std::vector<ACTEntry> out;
-    AddEntries(store.List("notes"), "Id", "notes", 0, out);
-    return out;
-  }
-  static void FromEntry(const ACTEntry& e, Record& r, std::vector<std::string>& w) {
-    RecordFromJson(*e.obj, r, w);
-  }
-  static void ToEntry(const Record& r, ACTEntry& e) {
-    RecordToJson(r, *e.obj);
-    DropMadeUpId(*e.obj, "Id");
-  }
-  static std::pair<nlohmann::json&, std::string> Add(ACTStore& store) {
-    return {store.List("notes"), "N"};
-  }
   static std::string IdOf(const Record& r) { return r.Texts[0].str(); }
   static void SetId(Record& r, const std::string& id) { r.Texts[0] = id; }
   static void Stamp(Record& r, bool added) {

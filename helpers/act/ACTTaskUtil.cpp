@@ -9,13 +9,15 @@ enum TaskList { kTodo = 0, kOpportunity = 1, kOpportunityNote = 2 };
 constexpr const char* kOpportunityText = "Opportunity";
 constexpr const char* kOpportunityNoteText = "Opportunity note";
 
-struct ACTTaskKind {
-  using Record = ACTTaskRecord;
+struct ACTTaskKind : ACTListKind<ACTTaskKind, ACTTaskRecord> {
   static constexpr const char* kNoun = "to-do";
+  static constexpr const char* kList = "todos";
+  static constexpr const char* kIdKey = "Id";
+  static constexpr const char* kPrefix = "T";
 
   static std::vector<ACTEntry> Entries(ACTStore& store, const HelperSession& s) {
     std::vector<ACTEntry> out;
-    AddEntries(store.List("todos"), "Id", "todos", kTodo, out);
+    AddEntries(store.List(kList), kIdKey, kList, kTodo, out);
     const bool opportunities = s.Params().Int(kACTParamOpportunities, 0) == 1;
     const bool notes = s.Params().Int(kACTParamOpportunityNotes, 0) == 1;
     if (!opportunities) return out;
@@ -59,10 +61,7 @@ struct ACTTaskKind {
     }
     RecordToJson(r, *e.obj);
     if (e.list == kOpportunity) e.obj->erase("Regarding");
-    DropMadeUpId(*e.obj, "Id");
-  }
-  static std::pair<nlohmann::json&, std::string> Add(ACTStore& store) {
-    return {store.List("todos"), "T"};
+    DropMadeUpId(*e.obj, kIdKey);
   }
   static std::string IdOf(const Record& r) { return r.Id.str(); }
   static void SetId(Record& r, const std::string& id) { r.Id = id; }
