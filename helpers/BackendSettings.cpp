@@ -1,6 +1,10 @@
 #include "BackendSettings.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include "platform/AsciiCase.h"
 #include "platform/IniDocument.h"
@@ -149,6 +153,10 @@ std::string HelperSettings::Problem(const AccountSettings& s) {
            " is not known; it is local, dav or google.";
   std::string url = s.Value("Url");
   if (url.empty()) return "The dav back end of " + s.email + " needs the server's address (Url).";
+  // Said now, not as a failed login later.
+  if (const std::string ca = s.Value("CaFile"); !ca.empty() && ::access(ca.c_str(), R_OK) != 0)
+    return "The certificate file " + ca + " of " + s.email +
+           " cannot be read: " + std::strerror(errno) + ".";
   if (StartsWithNoCase(url, "https://") && !HostOf(url).empty()) return {};
   if (StartsWithNoCase(url, "http://") && Loopback(HostOf(url))) return {};
   return "The server address " + url + " of " + s.email +

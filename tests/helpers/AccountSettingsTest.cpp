@@ -39,6 +39,8 @@ TEST_F(AccountSettingsTest, BackendsAreChosenPerAddressAndCheckedWhenSet) {
       {"set ann@example.com --backend dav --url http://dav.example.com/", 1,
        "must begin with https"},
       {"set ann@example.com --backend dav", 1, "needs the server's address"},
+      {"set ann@example.com --backend dav --url https://dav.example.com/ --ca-file /no/ca.pem", 1,
+       "/no/ca.pem of ann@example.com cannot be read: No such file"},
       {"set ann@example.com --backend exchange", 1, "is not known"},
       {"set 'ann[x]@example.com' --backend local", 1, "is not an e-mail address"},
       {"set Ann@Example.com --backend DAV --url http://127.0.0.1:5232/ --user ann", 0,
